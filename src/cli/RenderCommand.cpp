@@ -1,0 +1,154 @@
+#include "RenderCommand.h"
+
+#include "render/DecoratedDrawing.h"
+#include "render/Surface.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <vector>
+
+namespace kalvetra::cli {
+namespace {
+
+constexpr int Margin = 16;
+
+DecorationWidths widthsOf(const StyleSettings& s)
+{
+    return {s.Bordering, s.ShadowPosition, s.Solid, s.ShadowEnable, s.TwiceDraw != 0};
+}
+
+}  // namespace
+
+QRect decoratedBounds(const StyleSettings& settings, DecorationType type)
+{
+    const TextShape shape = shapeForSettings(settings, settings.DrawText);
+    const QRect text = shape.isEmpty() ? QRect() : shape.bounds().toAlignedRect();
+    const LayerPlan plan = planDecoration(type, widthsOf(settings), settings.FontSize, 0, 0);
+    if (text.isEmpty() || plan.layers.empty())
+        return text;
+    const LayerPlan::Reach reach = plan.reachFrom(0, 0);
+    return text.adjusted(-reach.left, -reach.up, reach.right, reach.down);
+}
+
+std::optional<Layout> layoutCanvas(const RenderOptions& o)
+{
+    const QRect bounds = decoratedBounds(o.settings, o.type);
+    Layout layout;
+    if (o.canvas) {
+        layout.canvas = *o.canvas;
+    } else {
+        const QSize needed = bounds.isEmpty() ? QSize(1, 1) : bounds.size();
+        const long long w = static_cast<long long>(needed.width()) + 2 * Margin;
+        const long long h = static_cast<long long>(needed.height()) + 2 * Margin;
+        if (w > MaxCanvasSide || h > MaxCanvasSide)
+            return std::nullopt;
+        layout.canvas = QSize(static_cast<int>(w), static_cast<int>(h));
+    }
+    if (o.anchor) {
+        layout.anchor = *o.anchor;
+    } else if (bounds.isEmpty()) {
+        layout.anchor = {layout.canvas.width() / 2, layout.canvas.height() / 2};
+    } else {
+        // Centre the drawing: the anchor sits where the bounds' centre lands on the canvas'.
+        layout.anchor = {(layout.canvas.width() - bounds.width()) / 2 - bounds.left(),
+                         (layout.canvas.height() - bounds.height()) / 2 - bounds.top()};
+    }
+    return layout;
+}
+
+QString writeImage(const QImage& image, const QString& path, bool keepAlpha)
+{
+    const QString lower = path.toLower();
+    QByteArray format;
+    QImage out;
+    if (lower.endsWith(u".png")) {
+        format = "png";
+        out = keepAlpha ? image.convertToFormat(QImage::Format_ARGB32) : image.convertToFormat(QImage::Format_RGB32);
+    } else if (lower.endsWith(u".jpg") || lower.endsWith(u".jpeg")) {
+        format = "jpeg";
+        out = image.convertToFormat(QImage::Format_RGB888);
+    } else if (lower.endsWith(u".bmp")) {
+        format = "bmp";
+        out = image.convertToFormat(QImage::Format_RGB888);
+    } else {
+        return QStringLiteral("unsupported output format");
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    QImageWriter writer(&file, format);
+    if (format == "jpeg")
+        writer.setQuality(100);
+    if (!writer.write(out)) {
+        file.cancelWriting();
+        return writer.errorString();
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+int runRender(const RenderOptions& o, QTextStream& err)
+{
+    QImage picture;
+    if (!o.backgroundPicture.isEmpty()) {
+        QImageReader reader(o.backgroundPicture);
+        picture = reader.read();
+        if (picture.isNull()) {
+            err << "kalvetra-render: " << o.backgroundPicture << ": cannot read the picture (" << reader.errorString()
+                << ")\n";
+            return BadInput;
+        }
+    }
+    const std::optional<Layout> layout = layoutCanvas(o);
+    if (!layout) {
+        err << "kalvetra-render: the drawing is larger than " << MaxCanvasSide << " pixels; give --canvas\n";
+        return BadInput;
+    }
+
+    Surface canvas(layout->canvas);
+    if (canvas.image().isNull()) {
+        err << "kalvetra-render: not enough memory for a canvas of " << layout->canvas.width() << "x"
+            << layout->canvas.height() << "\n";
+        return BadInput;
+    }
+    canvas.setTransparentBackground(o.transparent);
+    canvas.setPicture(picture);
+
+    DecorationRenderer renderer;
+    QElapsedTimer timer;
+    timer.start();
+    drawPrintFont(canvas, o.settings, o.type, layout->anchor, o.engine, renderer);
+    const double first = timer.nsecsElapsed() / 1e6;
+    if (o.time) {
+        err << "first drawing: " << QString::number(first, 'f', 3) << " ms\n";
+        if (o.repeat > 0) {
+            std::vector<double> times;
+            times.reserve(static_cast<size_t>(o.repeat));
+            for (int i = 0; i < o.repeat; ++i) {
+                timer.restart();
+                drawPrintFont(canvas, o.settings, o.type, layout->anchor, o.engine, renderer);
+                times.push_back(timer.nsecsElapsed() / 1e6);
+            }
+            std::sort(times.begin(), times.end());
+            const size_t n = times.size();
+            const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+            err << "median of " << n << " drawings: " << QString::number(median, 'f', 3) << " ms\n";
+        }
+        err.flush();
+    }
+
+    const QString error = writeImage(canvas.image(), o.output, o.transparent);
+    if (!error.isEmpty()) {
+        err << "kalvetra-render: cannot write " << o.output << ": " << error << "\n";
+        return WriteFailed;
+    }
+    return Success;
+}
+
+}  // namespace kalvetra::cli

@@ -1,0 +1,282 @@
+#include "RenderOptions.h"
+
+#include <QRegularExpression>
+
+#include <array>
+#include <cmath>
+
+namespace kalvetra::cli {
+namespace {
+
+std::optional<long long> parseInteger(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[+-]?\\d{1,9}$"));
+    if (!pattern.match(text).hasMatch())
+        return std::nullopt;
+    return text.toLongLong();
+}
+
+std::optional<double> parseDecimal(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    if (!pattern.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+}
+
+// "A,B" or "AxB" pairs of integers.
+std::optional<std::pair<long long, long long>> parsePair(const QString& text, QChar separator)
+{
+    const QStringList parts = text.split(separator);
+    if (parts.size() != 2)
+        return std::nullopt;
+    const auto a = parseInteger(parts[0].trimmed());
+    const auto b = parseInteger(parts[1].trimmed());
+    if (!a || !b)
+        return std::nullopt;
+    return std::make_pair(*a, *b);
+}
+
+struct Parser {
+    const QStringList& args;
+    int index = 0;
+    std::optional<ParseError> error;
+
+    void fail(const QString& message)
+    {
+        if (!error)
+            error = ParseError{message};
+    }
+
+    std::optional<QString> value(const QString& option)
+    {
+        if (index + 1 >= args.size()) {
+            fail(QStringLiteral("%1 needs a value").arg(option));
+            return std::nullopt;
+        }
+        return args[++index];
+    }
+
+    std::optional<int> integerIn(const QString& option, int min, int max)
+    {
+        const auto text = value(option);
+        if (!text)
+            return std::nullopt;
+        const auto v = parseInteger(*text);
+        if (!v) {
+            fail(QStringLiteral("%1: \"%2\" is not a whole number").arg(option, *text));
+            return std::nullopt;
+        }
+        if (*v < min || *v > max) {
+            fail(QStringLiteral("%1: %2 is out of range (%3 to %4)").arg(option).arg(*v).arg(min).arg(max));
+            return std::nullopt;
+        }
+        return static_cast<int>(*v);
+    }
+};
+
+}  // namespace
+
+void applyTypeColors(StyleSettings& settings, DecorationType type)
+{
+    const SlotDefaults defaults = decorationDefaultColors(type);
+    for (size_t i = 0; i < defaults.size(); ++i)
+        if (defaults[i])
+            settings.Colors[i] = *defaults[i];
+}
+
+StyleSettings startupSettings()
+{
+    StyleSettings s;
+    s.FontName = QStringLiteral("ＭＳ Ｐゴシック");
+    s.FontSize = 50;
+    s.FontAspect = 100;
+    s.FontEscape = 0;
+    s.Bordering = 5;
+    s.ShadowPosition = 9;
+    s.Solid = 5;
+    s.ShadowEnable = 0;
+    s.TwiceDraw = False;
+    s.Colors[ShadowSlot] = colorValue(0, 0, 0);
+    applyTypeColors(s, DecorationType::TripleOutline);
+    return s;
+}
+
+std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& arguments)
+{
+    RenderOptions o;
+    o.settings = startupSettings();
+    std::array<std::optional<ColorValue>, ColorSlotCount> colors;
+    bool haveText = false;
+    Parser p{arguments, 0, std::nullopt};
+
+    for (p.index = 0; p.index < arguments.size() && !p.error; ++p.index) {
+        const QString arg = arguments[p.index];
+        if (arg == u"--help" || arg == u"-h") {
+            o.help = true;
+        } else if (arg == u"--text") {
+            if (const auto v = p.value(arg)) {
+                o.settings.DrawText = *v;
+                haveText = true;
+            }
+        } else if (arg == u"-o" || arg == u"--output") {
+            if (const auto v = p.value(arg))
+                o.output = *v;
+        } else if (arg == u"--type") {
+            if (const auto v = p.integerIn(arg, 0, DecorationTypeCount - 1))
+                o.type = decorationTypeFromIndex(*v);
+        } else if (arg == u"--font") {
+            if (const auto v = p.value(arg)) {
+                if (v->trimmed().isEmpty())
+                    p.fail(QStringLiteral("--font: the font name is empty"));
+                o.settings.FontName = *v;
+            }
+        } else if (arg == u"--size") {
+            if (const auto v = p.integerIn(arg, 10, 500))
+                o.settings.FontSize = static_cast<float>(*v);
+        } else if (arg == u"--width") {
+            if (const auto v = p.integerIn(arg, 10, 500))
+                o.settings.FontAspect = static_cast<std::int16_t>(*v);
+        } else if (arg == u"--angle") {
+            if (const auto text = p.value(arg)) {
+                const auto v = parseDecimal(*text);
+                if (!v)
+                    p.fail(QStringLiteral("--angle: \"%1\" is not a number").arg(*text));
+                else if (*v < 0 || *v > 360)
+                    p.fail(QStringLiteral("--angle: %1 is out of range (0 to 360)").arg(*text));
+                else
+                    o.settings.FontEscape = static_cast<float>(*v);
+            }
+        } else if (arg == u"--bold") {
+            o.settings.FontBold = True;
+        } else if (arg == u"--italic") {
+            o.settings.FontItalic = True;
+        } else if (arg == u"--underline") {
+            o.settings.FontUnderline = True;
+        } else if (arg == u"--strikeout") {
+            o.settings.FontStrikeOut = True;
+        } else if (arg == u"--vertical") {
+            o.settings.FontUpToDown = True;
+        } else if (arg == u"--twice-draw") {
+            o.settings.TwiceDraw = True;
+        } else if (arg == u"--bordering") {
+            if (const auto v = p.integerIn(arg, 1, 30))
+                o.settings.Bordering = static_cast<std::int16_t>(*v);
+        } else if (arg == u"--solid") {
+            if (const auto v = p.integerIn(arg, 0, 20))
+                o.settings.Solid = static_cast<std::int16_t>(*v);
+        } else if (arg == u"--shadow") {
+            o.settings.ShadowEnable = 1;
+        } else if (arg == u"--shadow-position") {
+            if (const auto v = p.integerIn(arg, 0, 20))
+                o.settings.ShadowPosition = static_cast<std::int16_t>(*v);
+        } else if (arg.startsWith(u"--color") && arg.size() == 8 && arg[7] >= u'0' && arg[7] <= u'5') {
+            const int slot = arg[7].unicode() - u'0';
+            if (const auto text = p.value(arg)) {
+                const QStringList parts = text->split(u',');
+                std::array<int, 3> rgb{};
+                bool ok = parts.size() == 3;
+                for (int i = 0; ok && i < 3; ++i) {
+                    const auto c = parseInteger(parts[i].trimmed());
+                    ok = c && *c >= 0 && *c <= 255;
+                    if (ok)
+                        rgb[static_cast<size_t>(i)] = static_cast<int>(*c);
+                }
+                if (!ok)
+                    p.fail(QStringLiteral("%1: \"%2\" is not a colour R,G,B with each part 0 to 255").arg(arg, *text));
+                else
+                    colors[static_cast<size_t>(slot)] = colorValue(rgb[0], rgb[1], rgb[2]);
+            }
+        } else if (arg == u"--canvas") {
+            if (const auto text = p.value(arg)) {
+                const auto v = parsePair(text->toLower(), u'x');
+                if (!v)
+                    p.fail(QStringLiteral("--canvas: \"%1\" is not WIDTHxHEIGHT").arg(*text));
+                else if (v->first < 1 || v->second < 1 || v->first > MaxCanvasSide || v->second > MaxCanvasSide)
+                    p.fail(QStringLiteral("--canvas: each side must be 1 to %1 pixels").arg(MaxCanvasSide));
+                else
+                    o.canvas = QSize(static_cast<int>(v->first), static_cast<int>(v->second));
+            }
+        } else if (arg == u"--anchor") {
+            if (const auto text = p.value(arg)) {
+                const auto v = parsePair(*text, u',');
+                if (!v || std::llabs(v->first) > 1'000'000 || std::llabs(v->second) > 1'000'000)
+                    p.fail(QStringLiteral("--anchor: \"%1\" is not X,Y").arg(*text));
+                else
+                    o.anchor = Point{static_cast<int>(v->first), static_cast<int>(v->second)};
+            }
+        } else if (arg == u"--background-picture") {
+            if (const auto v = p.value(arg))
+                o.backgroundPicture = *v;
+        } else if (arg == u"--transparent") {
+            o.transparent = true;
+        } else if (arg == u"--engine") {
+            if (const auto text = p.value(arg)) {
+                const auto e = engineFromName(*text);
+                if (!e)
+                    p.fail(QStringLiteral("--engine: \"%1\" is not textout, stamp or fast").arg(*text));
+                else
+                    o.engine = *e;
+            }
+        } else if (arg == u"--time") {
+            o.time = true;
+        } else if (arg == u"--repeat") {
+            if (const auto v = p.integerIn(arg, 1, 100000))
+                o.repeat = *v;
+        } else {
+            p.fail(QStringLiteral("unknown option %1").arg(arg));
+        }
+    }
+    if (p.error)
+        return *p.error;
+    if (o.help)
+        return o;
+
+    // Choosing a type assigns its colours first; colours given on the command line win.
+    applyTypeColors(o.settings, o.type);
+    for (size_t i = 0; i < colors.size(); ++i)
+        if (colors[i])
+            o.settings.Colors[i] = *colors[i];
+
+    if (!haveText)
+        return ParseError{QStringLiteral("--text is missing")};
+    if (o.output.isEmpty())
+        return ParseError{QStringLiteral("-o OUTPUT is missing")};
+    const QString lower = o.output.toLower();
+    const bool png = lower.endsWith(u".png");
+    if (!png && !lower.endsWith(u".jpg") && !lower.endsWith(u".jpeg") && !lower.endsWith(u".bmp"))
+        return ParseError{QStringLiteral("%1: unsupported output format (use .png, .jpg, .jpeg or .bmp)").arg(o.output)};
+    if (o.transparent && !png)
+        return ParseError{QStringLiteral("--transparent needs a .png output")};
+    return o;
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "usage: kalvetra-render --text TEXT -o OUT.png|.jpg|.jpeg|.bmp [options]\n"
+        "\n"
+        "Draws decorated lettering as an image window of Kalvetra would.\n"
+        "\n"
+        "  --type 0..4              0 立体縁取り, 1 三重縁取り (default), 2 二重縁取り, 3 一重縁取り, 4 ノーマル\n"
+        "  --font NAME              font face (default ＭＳ Ｐゴシック, drawn with IPAPGothic)\n"
+        "  --size 10..500           size in points (default 50)\n"
+        "  --width 10..500          character width in percent (default 100)\n"
+        "  --angle 0..360           angle in degrees, counter-clockwise; may have a fraction\n"
+        "  --bold --italic --underline --strikeout --vertical --twice-draw\n"
+        "  --bordering 1..30        outline width (default 5)\n"
+        "  --solid 0..20            depth of the solid extrusion (default 5)\n"
+        "  --shadow                 draw the shadow\n"
+        "  --shadow-position 0..20  shadow offset in pixels (default 9)\n"
+        "  --color0 .. --color5 R,G,B  background, the four layers from outside in, shadow\n"
+        "  --canvas WxH             canvas size (default: the drawing plus a 16-pixel margin)\n"
+        "  --anchor X,Y             middle of the text's baseline (default: drawing centred)\n"
+        "  --background-picture F   picture under everything, at the top-left corner\n"
+        "  --transparent            transparent background (PNG only)\n"
+        "  --engine textout|stamp|fast  drawing engine (default fast)\n"
+        "  --time [--repeat N]      drawing time in ms on stderr (first, and median of N)\n");
+}
+
+}  // namespace kalvetra::cli

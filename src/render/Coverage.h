@@ -1,0 +1,49 @@
+// 8-bit coverage maps: the antialiased text mask and the per-layer unions of shifted masks.
+// A map covers a rectangle of some coordinate space; everything outside it is 0. QtGui only.
+#pragma once
+
+#include "TextShape.h"
+
+#include <QRect>
+
+#include <cstdint>
+#include <vector>
+
+namespace kalvetra {
+
+class Coverage {
+public:
+    // Covers `rect` (may be empty) with every value 0. Storage is kept for reuse.
+    void reset(const QRect& rect);
+
+    const QRect& rect() const { return m_rect; }
+    bool isEmpty() const { return m_rect.isEmpty(); }
+    int stride() const { return m_stride; }
+
+    // Row `y` in the map's own coordinates (rect().top() <= y <= rect().bottom()); the
+    // first byte is column rect().left().
+    std::uint8_t* row(int y) { return m_pixels.data() + static_cast<size_t>(y - m_rect.top()) * m_stride; }
+    const std::uint8_t* row(int y) const { return m_pixels.data() + static_cast<size_t>(y - m_rect.top()) * m_stride; }
+    std::uint8_t* data() { return m_pixels.data(); }
+
+    // The value at (x, y); 0 outside the rectangle.
+    std::uint8_t at(int x, int y) const;
+
+    // Smallest rectangle holding every non-zero value (empty when there is none).
+    QRect nonZeroBounds() const;
+    std::size_t capacityBytes() const { return m_pixels.capacity(); }
+
+private:
+    QRect m_rect;
+    int m_stride = 0;
+    std::vector<std::uint8_t> m_pixels;
+};
+
+// Rasterises the text anchored at (0, 0) into `mask`, keeping only the pixels inside
+// `window`: memory follows the window, not the text.
+void rasterizeText(const TextShape& shape, const QRect& window, Coverage& mask);
+
+// dst = max(dst, src shifted by (dx, dy)) where both overlap.
+void maxShifted(Coverage& dst, const Coverage& src, int dx, int dy);
+
+}  // namespace kalvetra

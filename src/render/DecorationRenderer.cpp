@@ -1,0 +1,255 @@
+#include "DecorationRenderer.h"
+
+#include "Compositing.h"
+#include "Dilation.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <climits>
+
+namespace kalvetra {
+namespace {
+
+// Bounding box of the stamp positions of the whole plan.
+struct StampBox {
+    int minX = INT_MAX, maxX = INT_MIN, minY = INT_MAX, maxY = INT_MIN;
+    bool empty() const { return minX > maxX; }
+    void add(int x0, int y0, int x1, int y1)
+    {
+        minX = std::min(minX, x0);
+        maxX = std::max(maxX, x1);
+        minY = std::min(minY, y0);
+        maxY = std::max(maxY, y1);
+    }
+};
+
+int ringHalfWidth(const Ring& r)
+{
+    return r.single ? 0 : r.w;
+}
+
+bool drawsStamps(const Ring& r)
+{
+    return r.single || r.w >= 0;
+}
+
+StampBox stampBox(const LayerPlan& plan)
+{
+    StampBox box;
+    for (const Layer& layer : plan.layers)
+        for (const Ring& r : layer.rings)
+            if (drawsStamps(r)) {
+                const int w = ringHalfWidth(r);
+                box.add(r.x - w, r.y - w, r.x + w, r.y + w);
+            }
+    return box;
+}
+
+// Pixels p of the surface read mask(p - s) for the stamps s: the mask is needed only where
+// some stamp puts it on the surface.
+QRect maskWindow(const StampBox& box, const QSize& surface)
+{
+    if (box.empty() || surface.isEmpty())
+        return {};
+    return QRect(QPoint(-box.maxX, -box.maxY), QPoint(surface.width() - 1 - box.minX, surface.height() - 1 - box.minY));
+}
+
+// Positions (x, y), (x + 1, y + 1), ... in that order: one extrusion.
+bool isDiagonalRun(const std::vector<Point>& points)
+{
+    if (points.size() < 2)
+        return false;
+    for (size_t i = 1; i < points.size(); ++i)
+        if (points[i].x != points[i - 1].x + 1 || points[i].y != points[i - 1].y + 1)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+QString engineName(Engine engine)
+{
+    switch (engine) {
+    case Engine::TextOut:
+        return QStringLiteral("textout");
+    case Engine::Stamp:
+        return QStringLiteral("stamp");
+    case Engine::Fast:
+        break;
+    }
+    return QStringLiteral("fast");
+}
+
+std::optional<Engine> engineFromName(const QString& name)
+{
+    for (Engine e : {Engine::TextOut, Engine::Stamp, Engine::Fast})
+        if (engineName(e) == name)
+            return e;
+    return std::nullopt;
+}
+
+std::size_t DecorationRenderer::bufferBytes() const
+{
+    std::size_t bytes = m_mask.capacityBytes() + m_layer.capacityBytes() + m_steps.capacityBytes();
+    for (const auto& [w, ring] : m_rings)
+        bytes += ring.capacityBytes();
+    return bytes;
+}
+
+void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
+                              Engine engine, std::int64_t stampLimit)
+{
+    Q_ASSERT(surface.format() == QImage::Format_ARGB32_Premultiplied);
+    if (surface.isNull() || plan.layers.empty() || shape.isEmpty())
+        return;
+    if (engine == Engine::TextOut) {
+        drawTextOut(surface, shape, plan, colors, stampLimit);
+        return;
+    }
+    rasterizeText(shape, maskWindow(stampBox(plan), surface.size()), m_mask);
+    if (engine == Engine::Stamp)
+        drawStamp(surface, plan, colors, stampLimit);
+    else
+        drawFast(surface, plan, colors);
+}
+
+void DecorationRenderer::drawTextOut(QImage& surface, const TextShape& shape, const LayerPlan& plan,
+                                     const ColorSlots& colors, std::int64_t stampLimit)
+{
+    QPainter painter(&surface);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    std::int64_t drawn = 0;
+    for (const Layer& layer : plan.layers) {
+        const QColor color = toQColor(colors[static_cast<size_t>(layer.slot)]);
+        for (const Ring& ring : layer.rings)
+            for (const Stamp& s : ringStamps(ring)) {
+                if (stampLimit >= 0 && drawn >= stampLimit)
+                    return;
+                painter.setTransform(shape.transform * QTransform::fromTranslate(s.x, s.y));
+                for (const QPainterPath& path : shape.paths)
+                    painter.fillPath(path, color);
+                ++drawn;
+            }
+    }
+}
+
+void DecorationRenderer::drawStamp(QImage& surface, const LayerPlan& plan, const ColorSlots& colors,
+                                   std::int64_t stampLimit)
+{
+    if (m_mask.isEmpty())
+        return;
+    std::int64_t drawn = 0;
+    for (const Layer& layer : plan.layers) {
+        QRect region;
+        for (const Ring& ring : layer.rings)
+            if (drawsStamps(ring)) {
+                const int w = ringHalfWidth(ring);
+                region = region.united(m_mask.rect().translated(ring.x, ring.y).adjusted(-w, -w, w, w));
+            }
+        m_layer.reset(region.intersected(surface.rect()));
+        if (m_layer.isEmpty())
+            continue;
+        bool stop = false;
+        for (const Ring& ring : layer.rings) {
+            for (const Stamp& s : ringStamps(ring)) {
+                if (stampLimit >= 0 && drawn >= stampLimit) {
+                    stop = true;
+                    break;
+                }
+                maxShifted(m_layer, m_mask, s.x, s.y);
+                ++drawn;
+            }
+            if (stop)
+                break;
+        }
+        compositeCoverage(surface, m_layer, 0, 0, colors[static_cast<size_t>(layer.slot)]);
+        if (stop)
+            return;
+    }
+}
+
+const Coverage& DecorationRenderer::ringCoverage(int w, const LayerPlan& plan, const QSize& surfaceSize)
+{
+    // Every centre that uses this half-width: the ring is needed wherever one of them puts
+    // it on the surface. Cached per drawing, so a shadow reuses its outline's ring.
+    auto found = m_rings.find(w);
+    if (found != m_rings.end() && m_ringValid.contains(w))
+        return found->second;
+    StampBox centres;
+    for (const Layer& layer : plan.layers)
+        for (const Ring& r : layer.rings)
+            if (drawsStamps(r) && ringHalfWidth(r) == w)
+                centres.add(r.x, r.y, r.x, r.y);
+    const QRect domain = maskWindow(centres, surfaceSize);
+    Coverage& out = m_rings[w];
+    ringDilate(m_mask, w, domain, out);
+    m_ringValid.insert(w);
+    return out;
+}
+
+void DecorationRenderer::drawFast(QImage& surface, const LayerPlan& plan, const ColorSlots& colors)
+{
+    m_ringValid.clear();
+    if (m_mask.isEmpty())
+        return;
+    for (const Layer& layer : plan.layers) {
+        // Group the layer's rings by half-width, keeping their order.
+        std::vector<std::pair<int, std::vector<Point>>> groups;
+        for (const Ring& r : layer.rings) {
+            if (!drawsStamps(r))
+                continue;
+            const int w = ringHalfWidth(r);
+            auto g = std::find_if(groups.begin(), groups.end(), [w](const auto& e) { return e.first == w; });
+            if (g == groups.end()) {
+                groups.push_back({w, {}});
+                g = groups.end() - 1;
+            }
+            g->second.push_back({r.x, r.y});
+        }
+        if (groups.empty())
+            continue;
+        const ColorValue color = colors[static_cast<size_t>(layer.slot)];
+
+        // The common case - one ring or one extrusion - is composited straight from its buffer.
+        if (groups.size() == 1 && (groups.front().second.size() == 1 || isDiagonalRun(groups.front().second))) {
+            const auto& [w, points] = groups.front();
+            const Coverage& ring = ringCoverage(w, plan, surface.size());
+            const Point first = points.front();
+            if (points.size() == 1) {
+                compositeCoverage(surface, ring, first.x, first.y, color);
+            } else {
+                diagonalMax(ring, static_cast<int>(points.size()), surface.rect().translated(-first.x, -first.y), m_steps);
+                compositeCoverage(surface, m_steps, first.x, first.y, color);
+            }
+            continue;
+        }
+
+        // Anything else: the union of the pieces, collected in a layer buffer.
+        QRect region;
+        for (const auto& [w, points] : groups) {
+            const QRect reach = ringReach(m_mask.rect(), w);
+            if (isDiagonalRun(points))
+                region = region.united(diagonalReach(reach, static_cast<int>(points.size())).translated(points[0].x, points[0].y));
+            else
+                for (const Point& p : points)
+                    region = region.united(reach.translated(p.x, p.y));
+        }
+        m_layer.reset(region.intersected(surface.rect()));
+        for (const auto& [w, points] : groups) {
+            const Coverage& ring = ringCoverage(w, plan, surface.size());
+            if (isDiagonalRun(points)) {
+                const Point first = points.front();
+                diagonalMax(ring, static_cast<int>(points.size()), surface.rect().translated(-first.x, -first.y), m_steps);
+                maxShifted(m_layer, m_steps, first.x, first.y);
+            } else {
+                for (const Point& p : points)
+                    maxShifted(m_layer, ring, p.x, p.y);
+            }
+        }
+        compositeCoverage(surface, m_layer, 0, 0, color);
+    }
+}
+
+}  // namespace kalvetra

@@ -1,0 +1,58 @@
+// The stamping engines: draw the layers of a plan - the text stamped around rings, each
+// layer the union of its stamps in one colour - over a surface, back to front.
+//   textout  one text draw per stamp, as the program literally does it (the baseline);
+//   stamp    the text rasterised once, its mask blitted per stamp, union by maximum (the
+//            exactness reference);
+//   fast     rings by separable sliding maxima and extrusions by a diagonal sliding maximum,
+//            equal to stamp pixel for pixel at a cost that follows the pixels.
+// A renderer keeps its buffers between drawings. QtGui only.
+#pragma once
+
+#include "Colors.h"
+#include "Coverage.h"
+#include "LayerPlan.h"
+#include "TextShape.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+
+namespace kalvetra {
+
+enum class Engine { TextOut, Stamp, Fast };
+
+QString engineName(Engine engine);
+std::optional<Engine> engineFromName(const QString& name);
+
+class DecorationRenderer {
+public:
+    // Draws `plan` over `surface` (Format_ARGB32_Premultiplied, already holding its
+    // background). `stampLimit` >= 0 lets the slow engines stop after that many stamps
+    // (for timing a share of the work); the fast engine ignores it.
+    void draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors, Engine engine,
+              std::int64_t stampLimit = -1);
+
+    // Bytes held by the reusable buffers (for memory measurements).
+    std::size_t bufferBytes() const;
+    // The text mask of the last stamp or fast drawing.
+    const Coverage& mask() const { return m_mask; }
+
+private:
+    void drawTextOut(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
+                     std::int64_t stampLimit);
+    void drawStamp(QImage& surface, const LayerPlan& plan, const ColorSlots& colors, std::int64_t stampLimit);
+    void drawFast(QImage& surface, const LayerPlan& plan, const ColorSlots& colors);
+    const Coverage& ringCoverage(int w, const LayerPlan& plan, const QSize& surfaceSize);
+
+    Coverage m_mask;
+    Coverage m_layer;
+    Coverage m_steps;
+    std::map<int, Coverage> m_rings;
+    std::set<int> m_ringValid;  // rings computed for the current drawing
+};
+
+}  // namespace kalvetra

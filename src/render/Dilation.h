@@ -1,0 +1,21 @@
+// The fast engine's kernels: the union of a mask shifted over every point of a square
+// ring, and over a diagonal run of steps, each at a cost proportional to the pixels
+// whatever the ring width or the number of steps (van Herk / Gil-Werman sliding maxima).
+#pragma once
+
+#include "Coverage.h"
+
+namespace kalvetra {
+
+// out(p) = max over the border points o of the square of half-width w of mask(p - o),
+// computed for p in `domain` (clipped to where it can be non-zero). w >= 0.
+void ringDilate(const Coverage& mask, int w, const QRect& domain, Coverage& out);
+
+// out(p) = max over k = 0 .. n-1 of src(p - (k, k)), for p in `domain` (clipped likewise).
+void diagonalMax(const Coverage& src, int n, const QRect& domain, Coverage& out);
+
+// The rectangle a ring of half-width w / a diagonal run of n can make non-zero.
+QRect ringReach(const QRect& maskRect, int w);
+QRect diagonalReach(const QRect& srcRect, int n);
+
+}  // namespace kalvetra

@@ -1,0 +1,15 @@
+// The Windows Japanese faces the program names by default do not exist on Linux; they are
+// drawn with the IPA faces of the set-up (proportional for proportional). QtGui only.
+#pragma once
+
+#include <QString>
+
+namespace kalvetra {
+
+// The installed family that stands for `family`; `family` itself when no substitution applies.
+QString substituteFontFamily(const QString& family);
+
+// True when `family` is one of the Windows faces that has a substitute.
+bool hasFontSubstitute(const QString& family);
+
+}  // namespace kalvetra

@@ -1,0 +1,87 @@
+// Layer plans: which rings of text stamps each decoration draws, in which colour slot,
+// from back to front. The preview, the image window, the colour guide and the drag sketch
+// each make a plan; the engines draw any plan. Pure arithmetic, no Qt.
+#pragma once
+
+#include "DecorationType.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace kalvetra {
+
+// PrintRing(w, x, y): the text stamped on the border of the square of half-width w around
+// (x, y); 4 * (2w + 1) stamps, none for a negative w. A `single` ring is one plain text
+// draw at (x, y) instead (the face of the drag sketch).
+struct Ring {
+    int w = 0;
+    int x = 0;
+    int y = 0;
+    bool single = false;
+
+    friend bool operator==(const Ring&, const Ring&) = default;
+};
+
+struct Stamp {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Stamp&, const Stamp&) = default;
+};
+
+// The stamp positions of a ring in the order PrintRing draws them (corners twice).
+std::vector<Stamp> ringStamps(const Ring& ring);
+std::int64_t ringStampCount(const Ring& ring);
+
+struct Layer {
+    int slot = 0;  // colour slot, Colors[slot]
+    std::vector<Ring> rings;
+};
+
+struct LayerPlan {
+    std::vector<Layer> layers;
+
+    std::int64_t stampCount() const;
+    // Largest distance of any stamp from the plan's anchor, per direction.
+    struct Reach {
+        int left = 0, right = 0, up = 0, down = 0;
+    };
+    Reach reachFrom(int anchorX, int anchorY) const;
+};
+
+// The widths that shape a decoration, already in pixels where the program says so.
+struct DecorationWidths {
+    int bordering = 0;       // Slider2(0)
+    int shadowPosition = 0;  // Slider2(1): P
+    int solid = 0;           // Slider2(2)
+    int shadowEnable = 0;    // Check2 value; the shadow layer only for exactly 1
+    bool twiceDraw = false;  // Check3 set (any value but 0)
+};
+
+// W18, W12, W06, N and T as the drawing derives them.
+struct DerivedSizes {
+    int w18 = 0, w12 = 0, w06 = 0;
+    int steps = 0;  // N
+    int inner = 0;  // T
+};
+DerivedSizes deriveSizes(const DecorationWidths& widths, double sizeForSteps);
+
+// The layers of one decorated drawing (PrintFont at the window's anchor; DrawPreview with
+// its own anchor and N from the full size of the size box).
+LayerPlan planDecoration(DecorationType type, const DecorationWidths& widths, double sizeForSteps, int x0, int y0);
+
+// The preview's anchor: the middle of the surface, 20 pixels lower.
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+Point previewAnchor(double scaleWidth, double scaleHeight);
+
+// The colour guide's sample: fixed rings 13, 8, 4, 1 around (30, 40), one extrusion step,
+// shadow shift s from the shadow offset slider.
+LayerPlan planColorGuide(DecorationType type, bool shadowOn, int shadowShift);
+
+// The drag sketch: the ring Bordering x 0.6 in slot ② and the face once in the type's colour.
+LayerPlan planDragSketch(DecorationType type, int bordering, int x0, int y0);
+
+}  // namespace kalvetra

@@ -1,0 +1,49 @@
+// The snapshot of the settings window that every drawing works from, and the program's
+// 16-bit truth values. Plain data; QtCore only.
+#pragma once
+
+#include "Colors.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace kalvetra {
+
+// The program's Boolean: a 16-bit integer, True = -1, False = 0.
+using Boolean = std::int16_t;
+constexpr Boolean True = -1;
+constexpr Boolean False = 0;
+
+constexpr Boolean toBoolean(bool b) { return b ? True : False; }
+
+// A check box counts as set for any value but 0, so a grey box (2) is True.
+constexpr Boolean checkValueToBoolean(int checkValue) { return toBoolean(checkValue != 0); }
+
+// Fields in the order the program declares them. The device context of the original
+// record is not kept here: the surface to draw on is handed to the drawing itself.
+struct StyleSettings {
+    QString FontName;
+    float FontSize = 0.0f;  // points
+    Boolean FontBold = False;
+    Boolean FontUnderline = False;
+    Boolean FontItalic = False;
+    Boolean FontStrikeOut = False;
+    Boolean FontUpToDown = False;  // vertical writing
+    Boolean TwiceDraw = False;     // innermost text drawn plainly instead of thickened
+    float FontEscape = 0.0f;       // degrees, counter-clockwise
+    std::int16_t FontAspect = 0;   // percent of the natural average width; <= 0 keeps it
+    QString DrawText;
+    std::int16_t Bordering = 0;       // outline width
+    std::int16_t ShadowPosition = 0;  // shadow offset in pixels
+    std::int16_t Solid = 0;           // depth factor of the extrusion
+    std::int16_t ShadowEnable = 0;    // the check box value; the shadow is on only for 1
+    ColorSlots Colors{};
+};
+
+inline bool shadowIsOn(const StyleSettings& s)
+{
+    return s.ShadowEnable == 1;
+}
+
+}  // namespace kalvetra

@@ -1,0 +1,57 @@
+#include "Surface.h"
+
+#include <QPainter>
+
+namespace kalvetra {
+
+Surface::Surface(const QSize& size)
+{
+    resize(size);
+    clear();
+}
+
+void Surface::resize(const QSize& size)
+{
+    const QSize bounded(std::max(0, size.width()), std::max(0, size.height()));
+    if (bounded == m_image.size())
+        return;
+    QImage next(bounded, QImage::Format_ARGB32_Premultiplied);
+    if (next.isNull() && !bounded.isEmpty())
+        return;  // out of memory: keep the old surface rather than fail later
+    next.fill(m_transparent ? Qt::transparent : toQColor(m_backColor));
+    if (!m_image.isNull() && !next.isNull()) {
+        QPainter p(&next);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, m_image);
+    }
+    m_image = next;
+}
+
+void Surface::setBackColor(ColorValue color)
+{
+    m_backColor = color;
+    clear();
+}
+
+void Surface::setTransparentBackground(bool transparent)
+{
+    m_transparent = transparent;
+}
+
+void Surface::setPicture(const QImage& picture)
+{
+    m_picture = picture;
+}
+
+void Surface::clear()
+{
+    if (m_image.isNull())
+        return;
+    m_image.fill(m_transparent ? QColor(Qt::transparent) : toQColor(m_backColor));
+    if (!m_picture.isNull()) {
+        QPainter p(&m_image);
+        p.drawImage(0, 0, m_picture);
+    }
+}
+
+}  // namespace kalvetra
