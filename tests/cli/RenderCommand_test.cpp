@@ -1,0 +1,190 @@
+// kalvetra-render as a user runs it: exit status, messages, and the files it leaves.
+#include "cli/RenderCommand.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace kalvetra;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString err;
+};
+
+Outcome render(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(KALVETRA_RENDER_EXE), args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        return {};
+    }
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+}
+
+// The program's messages, without Qt's own start-up chatter on some machines.
+QStringList messages(const QString& err)
+{
+    QStringList lines;
+    for (const QString& line : err.split(u'\n', Qt::SkipEmptyParts))
+        if (!line.startsWith(u"QStandardPaths"))
+            lines << line;
+    return lines;
+}
+
+class RenderCommand : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+};
+
+}  // namespace
+
+TEST_F(RenderCommand, BadInputGivesOneLineStatusTwoAndNoFile)
+{
+    QFile garbage(path("garbage.png"));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("not a picture at all");
+    garbage.close();
+
+    const QString out = path("out.png");
+    const std::vector<std::pair<QStringList, QString>> cases = {
+        {{"--text", "字", "-o", out, "--bogus"}, "kalvetra-render: unknown option --bogus"},
+        {{"--text", "字", "-o", out, "--size"}, "kalvetra-render: --size needs a value"},
+        {{"--text", "字", "-o", out, "--size", "big"}, "kalvetra-render: --size: \"big\" is not a whole number"},
+        {{"--text", "字", "-o", out, "--bordering", "31"}, "kalvetra-render: --bordering: 31 is out of range (1 to 30)"},
+        {{"--text", "字", "-o", out, "--background-picture", path("missing.bmp")},
+         "kalvetra-render: " + path("missing.bmp") + ": cannot read the picture"},
+        {{"--text", "字", "-o", out, "--background-picture", garbage.fileName()},
+         "kalvetra-render: " + garbage.fileName() + ": cannot read the picture"},
+        {{"--text", "字", "-o", path("out.tif")}, "kalvetra-render: " + path("out.tif") + ": unsupported output format"},
+    };
+    for (const auto& [args, message] : cases) {
+        const Outcome run = render(args);
+        EXPECT_EQ(run.status, 2) << message.toStdString();
+        const QStringList lines = messages(run.err);
+        ASSERT_FALSE(lines.isEmpty()) << message.toStdString();
+        EXPECT_TRUE(lines.first().startsWith(message)) << lines.first().toStdString();
+        EXPECT_FALSE(QFile::exists(out)) << message.toStdString();
+        EXPECT_FALSE(QFile::exists(path("out.tif")));
+    }
+}
+
+TEST_F(RenderCommand, FailedWriteGivesStatusOneAndLeavesNothing)
+{
+    const QString out = path("no/such/folder/out.png");
+    const Outcome run = render({"--text", "字", "-o", out});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(messages(run.err).value(0).startsWith("kalvetra-render: cannot write " + out));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+
+    // A folder where the file should go is not replaced.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("taken.png"));
+    EXPECT_EQ(render({"--text", "字", "-o", path("taken.png")}).status, 1);
+    EXPECT_TRUE(QFileInfo(path("taken.png")).isDir());
+}
+
+TEST_F(RenderCommand, DefaultCanvasHoldsTheDrawingWithASixteenPixelMargin)
+{
+    const QString out = path("out.png");
+    ASSERT_EQ(render({"--text", "カルベトラ", "--shadow", "-o", out}).status, 0);
+    const QImage img(out);
+    ASSERT_FALSE(img.isNull());
+    const QRgb background = qRgb(130, 130, 255);
+    int left = img.width(), right = -1, top = img.height(), bottom = -1;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) != background) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    // The layout bounds carry a pixel of antialiasing room on each side.
+    EXPECT_NEAR(left, 16, 2);
+    EXPECT_NEAR(top, 16, 2);
+    EXPECT_NEAR(img.width() - 1 - right, 16, 2);
+    EXPECT_NEAR(img.height() - 1 - bottom, 16, 2);
+}
+
+TEST_F(RenderCommand, WritesEachFormatByItsExtension)
+{
+    const std::pair<const char*, QByteArray> formats[] = {
+        {"a.png", QByteArray("\x89PNG")}, {"b.jpg", QByteArray("\xFF\xD8\xFF")}, {"c.JPEG", QByteArray("\xFF\xD8\xFF")},
+        {"d.bmp", QByteArray("BM")}};
+    for (const auto& [name, magic] : formats) {
+        ASSERT_EQ(render({"--text", "字", "--canvas", "64x48", "-o", path(name)}).status, 0) << name;
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.read(4).startsWith(magic)) << name;
+        EXPECT_EQ(QImage(path(name)).size(), QSize(64, 48)) << name;
+    }
+}
+
+TEST_F(RenderCommand, TransparentBackgroundKeepsAntialiasedEdges)
+{
+    const QString out = path("t.png");
+    ASSERT_EQ(render({"--text", "字", "--transparent", "--type", "4", "--canvas", "80x80", "--anchor", "40,60", "-o", out})
+                  .status,
+              0);
+    const QImage img = QImage(out).convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);
+    int opaque = 0, partial = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const int a = qAlpha(img.pixel(x, y));
+            opaque += a == 255;
+            partial += a > 0 && a < 255;
+        }
+    EXPECT_GT(opaque, 50);
+    EXPECT_GT(partial, 10);
+}
+
+TEST_F(RenderCommand, BackgroundPictureLiesUnderTheDrawingAtTheTopLeft)
+{
+    QImage picture(10, 10, QImage::Format_RGB32);
+    picture.fill(qRgb(1, 200, 3));
+    ASSERT_TRUE(picture.save(path("bg.bmp")));
+    const QString out = path("o.png");
+    ASSERT_EQ(render({"--text", "字", "--canvas", "120x80", "--background-picture", path("bg.bmp"), "-o", out}).status, 0);
+    const QImage img(out);
+    EXPECT_EQ(img.pixel(0, 0), qRgb(1, 200, 3));
+    EXPECT_EQ(img.pixel(9, 9), qRgb(1, 200, 3));
+    EXPECT_EQ(img.pixel(119, 0), qRgb(130, 130, 255));
+}
+
+TEST_F(RenderCommand, TimeReportsTheFirstDrawingAndTheMedian)
+{
+    const Outcome run = render({"--text", "字", "--time", "--repeat", "3", "-o", path("t.png")});
+    ASSERT_EQ(run.status, 0);
+    const QStringList lines = messages(run.err);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("first drawing: "));
+    EXPECT_TRUE(lines[0].endsWith(" ms"));
+    EXPECT_TRUE(lines[1].startsWith("median of 3 drawings: "));
+}
+
+TEST(RenderLayout, AnchorCentresTheDrawingOnAGivenCanvas)
+{
+    auto parsed = cli::parseRenderOptions({"--text", "字", "--canvas", "400x300", "-o", "x.png"});
+    const auto& options = std::get<cli::RenderOptions>(parsed);
+    const QRect bounds = cli::decoratedBounds(options.settings, options.type);
+    const auto layout = cli::layoutCanvas(options);
+    ASSERT_TRUE(layout.has_value());
+    const QRect placed = bounds.translated(layout->anchor.x, layout->anchor.y);
+    EXPECT_NEAR(placed.center().x(), 200, 1);
+    EXPECT_NEAR(placed.center().y(), 150, 1);
+}
+
+TEST(RenderLayout, TooLargeADefaultCanvasIsRefused)
+{
+    auto parsed = cli::parseRenderOptions({"--text", QString(200, QChar(u'字')), "--size", "500", "-o", "x.png"});
+    EXPECT_FALSE(cli::layoutCanvas(std::get<cli::RenderOptions>(parsed)).has_value());
+}
