@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
+
 namespace kalvetra::cp932 {
 
 // UTF-16 -> CP932 bytes. A character without a CP932 form becomes "?" (one byte), as the
@@ -25,3 +27,13 @@ int characterLength(unsigned char lead);
 QByteArray truncateAtCharacter(const QByteArray& bytes, qsizetype limit);
 
 }  // namespace kalvetra::cp932
+
+namespace kalvetra {
+
+// The length the text drawing is given: the text's bytes in CP932.
+inline std::int32_t LenMbcs(const QString& text)
+{
+    return static_cast<std::int32_t>(cp932::byteLength(text));
+}
+
+}  // namespace kalvetra

@@ -124,7 +124,7 @@ void DecorationRenderer::drawTextOut(QImage& surface, const TextShape& shape, co
     for (const Layer& layer : plan.layers) {
         const QColor color = toQColor(colors[static_cast<size_t>(layer.slot)]);
         for (const Ring& ring : layer.rings)
-            for (const Stamp& s : ringStamps(ring)) {
+            for (const Stamp& s : PrintRing(ring)) {
                 if (stampLimit >= 0 && drawn >= stampLimit)
                     return;
                 painter.setTransform(shape.transform * QTransform::fromTranslate(s.x, s.y));
@@ -153,7 +153,7 @@ void DecorationRenderer::drawStamp(QImage& surface, const LayerPlan& plan, const
             continue;
         bool stop = false;
         for (const Ring& ring : layer.rings) {
-            for (const Stamp& s : ringStamps(ring)) {
+            for (const Stamp& s : PrintRing(ring)) {
                 if (stampLimit >= 0 && drawn >= stampLimit) {
                     stop = true;
                     break;

@@ -6,7 +6,7 @@
 
 namespace kalvetra {
 
-std::vector<Stamp> ringStamps(const Ring& ring)
+std::vector<Stamp> PrintRing(const Ring& ring)
 {
     std::vector<Stamp> stamps;
     if (ring.single) {

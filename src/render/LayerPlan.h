@@ -28,8 +28,8 @@ struct Stamp {
     friend bool operator==(const Stamp&, const Stamp&) = default;
 };
 
-// The stamp positions of a ring in the order PrintRing draws them (corners twice).
-std::vector<Stamp> ringStamps(const Ring& ring);
+// The stamp positions of a ring, in the order the program stamps them (corners twice).
+std::vector<Stamp> PrintRing(const Ring& ring);
 std::int64_t ringStampCount(const Ring& ring);
 
 struct Layer {

@@ -7,7 +7,7 @@ using namespace kalvetra;
 TEST(Cp932, EncodesFullWidthAsTwoBytesAndAsciiAsOne)
 {
     EXPECT_EQ(cp932::encode(QStringLiteral("あA")), QByteArray("\x82\xA0" "A"));
-    EXPECT_EQ(cp932::byteLength(QStringLiteral("あA")), 3);
+    EXPECT_EQ(LenMbcs(QStringLiteral("あA")), 3);
     EXPECT_EQ(cp932::byteLength(QStringLiteral("カルベトラ")), 10);
     // Half-width katakana is one byte.
     EXPECT_EQ(cp932::byteLength(QStringLiteral("ｶﾙﾍﾞﾄﾗ")), 6);

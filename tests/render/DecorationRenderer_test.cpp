@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <ostream>
 
 using namespace kalvetra;
@@ -191,4 +193,13 @@ TEST(DecorationRenderer, LongTextMemoryFollowsTheSurface)
     const std::size_t canvasBytes = 1920u * 1080u * 4u;
     EXPECT_LT(r.bufferBytes(), 4 * canvasBytes);
     EXPECT_LE(r.mask().rect().width(), 1920 + 2 * 54 + 20);
+
+    // The whole test process, fonts and Qt included, peaks well under 300 MB.
+    QFile status(QStringLiteral("/proc/self/status"));
+    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            EXPECT_LT(line.mid(6).trimmed().split(' ').value(0).toLongLong(), 300 * 1024) << line.toStdString();
+        }
+    }
 }

@@ -17,16 +17,16 @@ DecorationWidths widths(int bordering, int shadowPosition, int solid, int shadow
 
 TEST(PrintRing, StampsTheBorderOfTheSquareOnly)
 {
-    EXPECT_TRUE(ringStamps({-1, 0, 0}).empty());
+    EXPECT_TRUE(PrintRing({-1, 0, 0}).empty());
     EXPECT_EQ(ringStampCount({-1, 0, 0}), 0);
 
-    const auto zero = ringStamps({0, 7, 9});
+    const auto zero = PrintRing({0, 7, 9});
     ASSERT_EQ(zero.size(), 4u);
     for (const Stamp& s : zero)
         EXPECT_EQ(s, (Stamp{7, 9}));
 
     // w = 1: the eight neighbours, never the centre; 12 stamps with the corners twice.
-    const auto one = ringStamps({1, 0, 0});
+    const auto one = PrintRing({1, 0, 0});
     EXPECT_EQ(one.size(), 12u);
     std::set<std::pair<int, int>> distinct;
     for (const Stamp& s : one)
@@ -35,7 +35,7 @@ TEST(PrintRing, StampsTheBorderOfTheSquareOnly)
     EXPECT_FALSE(distinct.count({0, 0}));
 
     // w = 2: 20 stamps on the border of the 5 x 5 square, in PrintRing's order.
-    const auto two = ringStamps({2, 10, 20});
+    const auto two = PrintRing({2, 10, 20});
     ASSERT_EQ(two.size(), 20u);
     EXPECT_EQ(two[0], (Stamp{8, 18}));  // top edge first
     EXPECT_EQ(two[1], (Stamp{8, 22}));  // then bottom
