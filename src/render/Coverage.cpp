@@ -1,5 +1,7 @@
 #include "Coverage.h"
 
+#include "SimdMax.h"
+
 #include <QImage>
 #include <QPainter>
 
@@ -71,10 +73,8 @@ void maxShifted(Coverage& dst, const Coverage& src, int dx, int dy)
     if (placed.isEmpty())
         return;
     for (int y = placed.top(); y <= placed.bottom(); ++y) {
-        std::uint8_t* d = dst.row(y) + (placed.left() - dst.rect().left());
-        const std::uint8_t* s = src.row(y - dy) + (placed.left() - dx - src.rect().left());
-        for (int i = 0; i < placed.width(); ++i)
-            d[i] = std::max(d[i], s[i]);
+        simd::maxInto(dst.row(y) + (placed.left() - dst.rect().left()),
+                      src.row(y - dy) + (placed.left() - dx - src.rect().left()), placed.width());
     }
 }
 

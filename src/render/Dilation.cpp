@@ -1,5 +1,7 @@
 #include "Dilation.h"
 
+#include "SimdMax.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -7,31 +9,99 @@
 namespace kalvetra {
 namespace {
 
-using Row = std::vector<std::uint8_t>;
-
-// Sliding maximum of window 2w + 1 centred, for outputs x in [c, d) of a row whose values
-// are src[x - a] for x in [a, b) and 0 elsewhere. Scratch rows are reused between calls.
-void slidingMaxRow(const std::uint8_t* src, int a, int b, int c, int d, int w, std::uint8_t* out, Row& g, Row& h)
+// Largest power of two not above k.
+int powerOfTwoBelow(int k)
 {
+    int p = 1;
+    while (p * 2 <= k)
+        p *= 2;
+    return p;
+}
+
+// Scratch rows reused between drawings (the engine runs on one thread per band).
+struct Scratch {
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t* take(size_t n)
+    {
+        if (bytes.size() < n)
+            bytes.resize(n);
+        return bytes.data();
+    }
+};
+
+// H(x, y) = max over |i| <= w of mask(x - i, y) for x in [left, left + width), rows [top, bottom].
+// Each row is laid out with w zero bytes on either side and widened by doubling.
+void horizontalRuns(const Coverage& mask, int w, int left, int width, int top, int bottom, Coverage& out)
+{
+    out.reset(top <= bottom ? QRect(left, top, width, bottom - top + 1) : QRect());
+    if (out.isEmpty())
+        return;
+    const QRect& m = mask.rect();
     const int k = 2 * w + 1;
-    const int start = c - w;  // extended input range [start, end)
-    const int end = d + w;
-    const int n = end - start;
-    g.resize(static_cast<size_t>(n));
-    h.resize(static_cast<size_t>(n));
-    auto value = [&](int x) -> std::uint8_t { return x >= a && x < b ? src[x - a] : 0; };
+    const int p = powerOfTwoBelow(k);
+    const int extended = width + 2 * w;
+    thread_local Scratch scratch;
+    std::uint8_t* row = scratch.take(static_cast<size_t>(extended + k + 16));
+    for (int y = top; y <= bottom; ++y) {
+        // Extended index j is column left - w + j.
+        std::memset(row, 0, static_cast<size_t>(extended + k + 16));
+        const int from = std::max(left - w, m.left());
+        const int to = std::min(left + width - 1 + w, m.right());
+        if (from <= to)
+            std::memcpy(row + (from - (left - w)), mask.row(y) + (from - m.left()), static_cast<size_t>(to - from + 1));
+        for (int step = 1; step < p; step *= 2)
+            simd::doubleWindow(row, step, extended);
+        // Window [i, i + k - 1] = two overlapping windows of p.
+        simd::maxOf(out.row(y), row, row + (k - p), width);
+    }
+}
+
+// V(x, y) = max over |i| <= w of mask(x, y - i) for columns [left, right], rows of `domain`,
+// by blocks of k = 2w + 1 rows (van Herk / Gil-Werman): prefix maxima down each block, suffix
+// maxima up it, and every window of k rows is one suffix and one prefix.
+void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect& domain, Coverage& prefix,
+                  Coverage& suffix, Coverage& out)
+{
+    out.reset(left <= right ? QRect(left, domain.top(), right - left + 1, domain.height()) : QRect());
+    if (out.isEmpty())
+        return;
+    const QRect& m = mask.rect();
+    const int cols = right - left + 1;
+    const int k = 2 * w + 1;
+    const int start = domain.top() - w;
+    const int n = domain.height() + 2 * w;
+    prefix.reset(QRect(left, start, cols, n));
+    suffix.reset(QRect(left, start, cols, n));
+    auto maskRow = [&](int y) -> const std::uint8_t* {
+        return y >= m.top() && y <= m.bottom() ? mask.row(y) + (left - m.left()) : nullptr;
+    };
     for (int i = 0; i < n; ++i) {
-        const std::uint8_t v = value(start + i);
-        g[i] = (i % k == 0) ? v : std::max(g[i - 1], v);
+        std::uint8_t* p = prefix.row(start + i);
+        const std::uint8_t* src = maskRow(start + i);
+        if (i % k == 0) {
+            if (src)
+                std::memcpy(p, src, static_cast<size_t>(cols));
+        } else if (src) {
+            simd::maxOf(p, src, prefix.row(start + i - 1), cols);
+        } else {
+            std::memcpy(p, prefix.row(start + i - 1), static_cast<size_t>(cols));
+        }
     }
     for (int i = n - 1; i >= 0; --i) {
-        const std::uint8_t v = value(start + i);
-        h[i] = (i % k == k - 1 || i == n - 1) ? v : std::max(h[i + 1], v);
+        std::uint8_t* s = suffix.row(start + i);
+        const std::uint8_t* src = maskRow(start + i);
+        if (i % k == k - 1 || i == n - 1) {
+            if (src)
+                std::memcpy(s, src, static_cast<size_t>(cols));
+        } else if (src) {
+            simd::maxOf(s, src, suffix.row(start + i + 1), cols);
+        } else {
+            std::memcpy(s, suffix.row(start + i + 1), static_cast<size_t>(cols));
+        }
     }
-    // Output x covers inputs [x - w, x + w] = extended indices [x - c, x - c + 2w].
-    for (int x = c; x < d; ++x) {
-        const int i = x - c;
-        out[x - c] = std::max(h[i], g[i + 2 * w]);
+    for (int y = domain.top(); y <= domain.bottom(); ++y) {
+        const int i = y - domain.top();
+        simd::maxOf(out.row(y), suffix.row(start + i), prefix.row(start + i + 2 * w), cols);
     }
 }
 
@@ -53,73 +123,20 @@ void ringDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& ou
     out.reset(domain);
     if (domain.isEmpty())
         return;
-    const QRect& m = mask.rect();
-    const int width = domain.width();
     if (w == 0) {
         maxShifted(out, mask, 0, 0);
         return;
     }
+    const QRect& m = mask.rect();
+    thread_local Coverage horizontal, vertical, prefix, suffix;
 
-    thread_local Row g, h, line;
+    // Horizontal runs are needed at rows y +- w of the domain, vertical ones at columns x +- w.
+    horizontalRuns(mask, w, domain.left(), domain.width(), std::max(domain.top() - w, m.top()),
+                   std::min(domain.bottom() + w, m.bottom()), horizontal);
+    verticalRuns(mask, w, std::max(domain.left() - w, m.left()), std::min(domain.right() + w, m.right()), domain,
+                 prefix, suffix, vertical);
 
-    // Horizontal runs H(x, y) = max over |i| <= w of mask(x - i, y), needed at rows y +- w.
-    const int hTop = std::max(domain.top() - w, m.top());
-    const int hBottom = std::min(domain.bottom() + w, m.bottom());
-    Coverage horizontal;
-    horizontal.reset(hTop <= hBottom ? QRect(domain.left(), hTop, width, hBottom - hTop + 1) : QRect());
-    for (int y = hTop; y <= hBottom; ++y)
-        slidingMaxRow(mask.row(y), m.left(), m.right() + 1, domain.left(), domain.right() + 1, w, horizontal.row(y), g, h);
-
-    // Vertical runs V(x, y) = max over |i| <= w of mask(x, y - i), needed at columns x +- w,
-    // computed row-wise with blocks of 2w + 1 rows.
-    const int vLeft = std::max(domain.left() - w, m.left());
-    const int vRight = std::min(domain.right() + w, m.right());
-    Coverage vertical;
-    if (vLeft <= vRight) {
-        const int cols = vRight - vLeft + 1;
-        const int k = 2 * w + 1;
-        const int start = domain.top() - w;
-        const int n = domain.height() + 2 * w;
-        Coverage prefix, suffix;
-        prefix.reset(QRect(vLeft, start, cols, n));
-        suffix.reset(QRect(vLeft, start, cols, n));
-        auto maskRow = [&](int y) -> const std::uint8_t* {
-            return y >= m.top() && y <= m.bottom() ? mask.row(y) + (vLeft - m.left()) : nullptr;
-        };
-        for (int i = 0; i < n; ++i) {
-            const std::uint8_t* src = maskRow(start + i);
-            std::uint8_t* p = prefix.row(start + i);
-            if (src)
-                std::memcpy(p, src, static_cast<size_t>(cols));
-            if (i % k != 0) {
-                const std::uint8_t* above = prefix.row(start + i - 1);
-                for (int x = 0; x < cols; ++x)
-                    p[x] = std::max(p[x], above[x]);
-            }
-        }
-        for (int i = n - 1; i >= 0; --i) {
-            const std::uint8_t* src = maskRow(start + i);
-            std::uint8_t* s = suffix.row(start + i);
-            if (src)
-                std::memcpy(s, src, static_cast<size_t>(cols));
-            if (i % k != k - 1 && i != n - 1) {
-                const std::uint8_t* below = suffix.row(start + i + 1);
-                for (int x = 0; x < cols; ++x)
-                    s[x] = std::max(s[x], below[x]);
-            }
-        }
-        vertical.reset(QRect(vLeft, domain.top(), cols, domain.height()));
-        for (int y = domain.top(); y <= domain.bottom(); ++y) {
-            const int i = y - domain.top();
-            const std::uint8_t* s = suffix.row(start + i);
-            const std::uint8_t* p = prefix.row(start + i + 2 * w);
-            std::uint8_t* v = vertical.row(y);
-            for (int x = 0; x < cols; ++x)
-                v[x] = std::max(s[x], p[x]);
-        }
-    }
-
-    // Ring = the four edges: H shifted up and down by w, V shifted left and right by w.
+    // The ring's four edges: H moved up and down by w, V moved left and right by w.
     maxShifted(out, horizontal, 0, -w);
     maxShifted(out, horizontal, 0, w);
     maxShifted(out, vertical, -w, 0);
@@ -136,52 +153,43 @@ void diagonalMax(const Coverage& src, int n, const QRect& domainIn, Coverage& ou
         maxShifted(out, src, 0, 0);
         return;
     }
-    // Blocks of n rows: g runs down-right from a block's first row, h up-left from its last.
+    // Blocks of n rows: g runs down-right from a block's first row, h up-left from its last;
+    // a run of n steps is one h and one g.
     const QRect work(domain.left() - (n - 1), domain.top() - (n - 1), domain.width() + n - 1, domain.height() + n - 1);
-    Coverage g, h;
+    thread_local Coverage g, h;
     g.reset(work);
     h.reset(work);
     const QRect& s = src.rect();
-    auto copyRow = [&](Coverage& dst, int y) {
-        if (y < s.top() || y > s.bottom())
-            return;
-        const int left = std::max(work.left(), s.left());
-        const int right = std::min(work.right(), s.right());
-        if (left > right)
-            return;
-        std::memcpy(dst.row(y) + (left - work.left()), src.row(y) + (left - s.left()), static_cast<size_t>(right - left + 1));
+    const int left = std::max(work.left(), s.left());
+    const int right = std::min(work.right(), s.right());
+    auto sourceRow = [&](int y) -> const std::uint8_t* {
+        return y >= s.top() && y <= s.bottom() && left <= right ? src.row(y) + (left - s.left()) : nullptr;
     };
     const int cols = work.width();
+    const int offset = left - work.left();
+    const int span = right - left + 1;
     for (int i = 0; i < work.height(); ++i) {
         const int y = work.top() + i;
-        copyRow(g, y);
-        if (i % n != 0) {
-            std::uint8_t* row = g.row(y);
-            const std::uint8_t* above = g.row(y - 1);
-            // g(x, y) = max(src(x, y), g(x - 1, y - 1))
-            for (int x = 1; x < cols; ++x)
-                row[x] = std::max(row[x], above[x - 1]);
-        }
+        std::uint8_t* row = g.row(y);
+        if (const std::uint8_t* from = sourceRow(y))
+            std::memcpy(row + offset, from, static_cast<size_t>(span));
+        // g(x, y) = max(src(x, y), g(x - 1, y - 1))
+        if (i % n != 0)
+            simd::maxInto(row + 1, g.row(y - 1), cols - 1);
     }
     for (int i = work.height() - 1; i >= 0; --i) {
         const int y = work.top() + i;
-        copyRow(h, y);
-        if (i % n != n - 1 && i != work.height() - 1) {
-            std::uint8_t* row = h.row(y);
-            const std::uint8_t* below = h.row(y + 1);
-            // h(x, y) = max(src(x, y), h(x + 1, y + 1))
-            for (int x = 0; x < cols - 1; ++x)
-                row[x] = std::max(row[x], below[x + 1]);
-        }
+        std::uint8_t* row = h.row(y);
+        if (const std::uint8_t* from = sourceRow(y))
+            std::memcpy(row + offset, from, static_cast<size_t>(span));
+        // h(x, y) = max(src(x, y), h(x + 1, y + 1))
+        if (i % n != n - 1 && i != work.height() - 1)
+            simd::maxInto(row, h.row(y + 1) + 1, cols - 1);
     }
     // out(x, y) = max(h(x - n + 1, y - n + 1), g(x, y))
-    for (int y = domain.top(); y <= domain.bottom(); ++y) {
-        std::uint8_t* o = out.row(y);
-        const std::uint8_t* gr = g.row(y) + (domain.left() - work.left());
-        const std::uint8_t* hr = h.row(y - n + 1) + (domain.left() - (n - 1) - work.left());
-        for (int x = 0; x < domain.width(); ++x)
-            o[x] = std::max(hr[x], gr[x]);
-    }
+    for (int y = domain.top(); y <= domain.bottom(); ++y)
+        simd::maxOf(out.row(y), h.row(y - n + 1) + (domain.left() - (n - 1) - work.left()),
+                    g.row(y) + (domain.left() - work.left()), domain.width());
 }
 
 }  // namespace kalvetra
