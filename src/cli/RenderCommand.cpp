@@ -2,8 +2,10 @@
 
 #include "render/DecoratedDrawing.h"
 #include "render/Surface.h"
+#include "settings/SettingsFile.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
@@ -20,6 +22,20 @@ constexpr int Margin = 16;
 DecorationWidths widthsOf(const StyleSettings& s)
 {
     return {s.Bordering, s.ShadowPosition, s.Solid, s.ShadowEnable, s.TwiceDraw != 0};
+}
+
+// Why a settings file cannot be read, or empty when it can.
+QString settingsFileProblem(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("no such file");
+    if (!info.isFile())
+        return QStringLiteral("not a file");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    return {};
 }
 
 }  // namespace
@@ -93,8 +109,29 @@ QString writeImage(const QImage& image, const QString& path, bool keepAlpha)
     return {};
 }
 
-int runRender(const RenderOptions& o, QTextStream& err)
+int runRender(const RenderOptions& options, QTextStream& err)
 {
+    RenderOptions o = options;
+    if (!o.settingsFile.isEmpty()) {
+        // The program stays silent about a settings file it cannot read; a command line
+        // that names one expects it to be used.
+        const QString problem = settingsFileProblem(o.settingsFile);
+        if (!problem.isEmpty()) {
+            err << "kalvetra-render: " << o.settingsFile << ": cannot read the settings file (" << problem << ")\n";
+            return BadInput;
+        }
+    }
+    if (!o.settingsFile.isEmpty() || !o.saveSettingsFile.isEmpty()) {
+        const PlainSettingsControls controls = settingsControls(o.overrides, o.settingsFile);
+        useSettings(o, controls);
+        if (!o.saveSettingsFile.isEmpty() && !saveSettings(o.saveSettingsFile, controls)) {
+            err << "kalvetra-render: cannot write the settings file " << o.saveSettingsFile << "\n";
+            return WriteFailed;
+        }
+    }
+    if (o.output.isEmpty())
+        return Success;
+
     QImage picture;
     if (!o.backgroundPicture.isEmpty()) {
         QImageReader reader(o.backgroundPicture);

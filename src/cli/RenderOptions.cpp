@@ -1,5 +1,10 @@
 #include "RenderOptions.h"
 
+#include "render/Rounding.h"
+#include "settings/DefaultSettings.h"
+#include "settings/SettingsFile.h"
+
+#include <QFontDatabase>
 #include <QRegularExpression>
 
 #include <array>
@@ -79,36 +84,52 @@ struct Parser {
 
 }  // namespace
 
-void applyTypeColors(StyleSettings& settings, DecorationType type)
+PlainSettingsControls settingsControls(const SettingOverrides& o, const QString& settingsFile)
 {
-    const SlotDefaults defaults = decorationDefaultColors(type);
-    for (size_t i = 0; i < defaults.size(); ++i)
-        if (defaults[i])
-            settings.Colors[i] = *defaults[i];
+    QStringList fonts = QFontDatabase::families();
+    if (o.fontName)
+        fonts.append(*o.fontName);
+    PlainSettingsControls c(fonts);
+    startUp(c);
+    if (!settingsFile.isEmpty())
+        loadSetting(settingsFile, c);
+
+    if (o.fontName)
+        c.setFontName(*o.fontName);
+    for (int i = 0; i < SliderCount; ++i)
+        if (const auto& v = o.sliders[static_cast<size_t>(i)])
+            c.setSliderValue(static_cast<Slider>(i), *v);
+    if (o.angle) {
+        c.setSliderValue(Slider::FontEscape, roundToLong(*o.angle));
+        // The box keeps the fraction, so that a saved file holds the angle as given.
+        c.setNumberBoxText(Slider::FontEscape, QString::number(*o.angle));
+    }
+    for (int i = 0; i < CheckCount; ++i)
+        if (o.checked[static_cast<size_t>(i)])
+            c.setCheckValue(static_cast<Check>(i), 1);
+    // As in the window: choosing a type assigns its colours first, chosen colours win.
+    if (o.type)
+        c.selectType(*o.type);
+    for (int slot = 0; slot < ColorSlotCount; ++slot)
+        if (const auto& v = o.colors[static_cast<size_t>(slot)])
+            c.setColor(slot, *v);
+    return c;
 }
 
-StyleSettings startupSettings()
+void useSettings(RenderOptions& options, const SettingsControls& controls)
 {
-    StyleSettings s;
-    s.FontName = QStringLiteral("ＭＳ Ｐゴシック");
-    s.FontSize = 50;
-    s.FontAspect = 100;
-    s.FontEscape = 0;
-    s.Bordering = 5;
-    s.ShadowPosition = 9;
-    s.Solid = 5;
-    s.ShadowEnable = 0;
-    s.TwiceDraw = False;
-    s.Colors[ShadowSlot] = colorValue(0, 0, 0);
-    applyTypeColors(s, DecorationType::TripleOutline);
-    return s;
+    const QString text = options.settings.DrawText;
+    options.settings = captureSettings(controls);
+    options.settings.DrawText = text;
+    if (options.overrides.angle)
+        options.settings.FontEscape = static_cast<float>(*options.overrides.angle);
+    options.type = controls.selectedType();
 }
 
 std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& arguments)
 {
     RenderOptions o;
-    o.settings = startupSettings();
-    std::array<std::optional<ColorValue>, ColorSlotCount> colors;
+    SettingOverrides& set = o.overrides;
     bool haveText = false;
     Parser p{arguments, 0, std::nullopt};
 
@@ -126,19 +147,19 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 o.output = *v;
         } else if (arg == u"--type") {
             if (const auto v = p.integerIn(arg, 0, DecorationTypeCount - 1))
-                o.type = decorationTypeFromIndex(*v);
+                set.type = *v;
         } else if (arg == u"--font") {
             if (const auto v = p.value(arg)) {
                 if (v->trimmed().isEmpty())
                     p.fail(QStringLiteral("--font: the font name is empty"));
-                o.settings.FontName = *v;
+                set.fontName = *v;
             }
         } else if (arg == u"--size") {
             if (const auto v = p.integerIn(arg, 10, 500))
-                o.settings.FontSize = static_cast<float>(*v);
+                set.sliders[static_cast<size_t>(Slider::FontSize)] = *v;
         } else if (arg == u"--width") {
             if (const auto v = p.integerIn(arg, 10, 500))
-                o.settings.FontAspect = static_cast<std::int16_t>(*v);
+                set.sliders[static_cast<size_t>(Slider::FontAspect)] = *v;
         } else if (arg == u"--angle") {
             if (const auto text = p.value(arg)) {
                 const auto v = parseDecimal(*text);
@@ -147,31 +168,31 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 else if (*v < 0 || *v > 360)
                     p.fail(QStringLiteral("--angle: %1 is out of range (0 to 360)").arg(*text));
                 else
-                    o.settings.FontEscape = static_cast<float>(*v);
+                    set.angle = *v;
             }
         } else if (arg == u"--bold") {
-            o.settings.FontBold = True;
+            set.checked[static_cast<size_t>(Check::Bold)] = true;
         } else if (arg == u"--italic") {
-            o.settings.FontItalic = True;
+            set.checked[static_cast<size_t>(Check::Italic)] = true;
         } else if (arg == u"--underline") {
-            o.settings.FontUnderline = True;
+            set.checked[static_cast<size_t>(Check::Underline)] = true;
         } else if (arg == u"--strikeout") {
-            o.settings.FontStrikeOut = True;
+            set.checked[static_cast<size_t>(Check::StrikeOut)] = true;
         } else if (arg == u"--vertical") {
-            o.settings.FontUpToDown = True;
+            set.checked[static_cast<size_t>(Check::UpToDown)] = true;
         } else if (arg == u"--twice-draw") {
-            o.settings.TwiceDraw = True;
+            set.checked[static_cast<size_t>(Check::TwiceDraw)] = true;
         } else if (arg == u"--bordering") {
             if (const auto v = p.integerIn(arg, 1, 30))
-                o.settings.Bordering = static_cast<std::int16_t>(*v);
+                set.sliders[static_cast<size_t>(Slider::Bordering)] = *v;
         } else if (arg == u"--solid") {
             if (const auto v = p.integerIn(arg, 0, 20))
-                o.settings.Solid = static_cast<std::int16_t>(*v);
+                set.sliders[static_cast<size_t>(Slider::Solid)] = *v;
         } else if (arg == u"--shadow") {
-            o.settings.ShadowEnable = 1;
+            set.checked[static_cast<size_t>(Check::Shadow)] = true;
         } else if (arg == u"--shadow-position") {
             if (const auto v = p.integerIn(arg, 0, 20))
-                o.settings.ShadowPosition = static_cast<std::int16_t>(*v);
+                set.sliders[static_cast<size_t>(Slider::ShadowPosition)] = *v;
         } else if (arg.startsWith(u"--color") && arg.size() == 8 && arg[7] >= u'0' && arg[7] <= u'5') {
             const int slot = arg[7].unicode() - u'0';
             if (const auto text = p.value(arg)) {
@@ -187,7 +208,7 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 if (!ok)
                     p.fail(QStringLiteral("%1: \"%2\" is not a colour R,G,B with each part 0 to 255").arg(arg, *text));
                 else
-                    colors[static_cast<size_t>(slot)] = colorValue(rgb[0], rgb[1], rgb[2]);
+                    set.colors[static_cast<size_t>(slot)] = colorValue(rgb[0], rgb[1], rgb[2]);
             }
         } else if (arg == u"--canvas") {
             if (const auto text = p.value(arg)) {
@@ -207,6 +228,12 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 else
                     o.anchor = Point{static_cast<int>(v->first), static_cast<int>(v->second)};
             }
+        } else if (arg == u"--settings") {
+            if (const auto v = p.value(arg))
+                o.settingsFile = *v;
+        } else if (arg == u"--save-settings") {
+            if (const auto v = p.value(arg))
+                o.saveSettingsFile = *v;
         } else if (arg == u"--background-picture") {
             if (const auto v = p.value(arg))
                 o.backgroundPicture = *v;
@@ -234,12 +261,13 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
     if (o.help)
         return o;
 
-    // Choosing a type assigns its colours first; colours given on the command line win.
-    applyTypeColors(o.settings, o.type);
-    for (size_t i = 0; i < colors.size(); ++i)
-        if (colors[i])
-            o.settings.Colors[i] = *colors[i];
+    // Without a settings file the effective settings are known now; with one, they are
+    // worked out again once the file has been read.
+    useSettings(o, settingsControls(o.overrides, QString()));
 
+    // Writing only the settings needs neither a text nor a picture.
+    if (!o.saveSettingsFile.isEmpty() && o.output.isEmpty())
+        return o;
     if (!haveText)
         return ParseError{QStringLiteral("--text is missing")};
     if (o.output.isEmpty())
@@ -257,9 +285,14 @@ QString usageText()
 {
     return QStringLiteral(
         "usage: kalvetra-render --text TEXT -o OUT.png|.jpg|.jpeg|.bmp [options]\n"
+        "       kalvetra-render [options] --save-settings FILE\n"
         "\n"
         "Draws decorated lettering as an image window of Kalvetra would.\n"
         "\n"
+        "  --settings FILE          start from a Kalvetra settings file (.ini); the options\n"
+        "                           given here override it, wherever they stand\n"
+        "  --save-settings FILE     write the settings into FILE as Kalvetra saves them,\n"
+        "                           keeping its other sections; -o may then be left out\n"
         "  --type 0..4              0 立体縁取り, 1 三重縁取り (default), 2 二重縁取り, 3 一重縁取り, 4 ノーマル\n"
         "  --font NAME              font face (default ＭＳ Ｐゴシック, drawn with IPAPGothic)\n"
         "  --size 10..500           size in points (default 50)\n"

@@ -6,19 +6,37 @@
 #include "render/DecorationType.h"
 #include "render/LayerPlan.h"
 #include "render/StyleSettings.h"
+#include "settings/PlainSettingsControls.h"
 
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <optional>
 #include <variant>
 
 namespace kalvetra::cli {
 
+// The settings the command line gives. They apply over the program's start-up state, or
+// over a settings file, whatever their place on the command line.
+struct SettingOverrides {
+    std::optional<QString> fontName;
+    std::array<std::optional<int>, SliderCount> sliders;  // by Slider; the angle is apart
+    std::optional<double> angle;                          // may have a fraction
+    std::array<bool, CheckCount> checked{};               // by Check: switched on
+    std::optional<int> type;
+    std::array<std::optional<ColorValue>, ColorSlotCount> colors;
+};
+
 struct RenderOptions {
-    StyleSettings settings;  // the program's start-up state with the options applied
+    // The effective settings. Without a settings file: the start-up state with the options
+    // applied; with one, runRender reads it and applies the options again.
+    StyleSettings settings;
     DecorationType type = DecorationType::TripleOutline;
+    SettingOverrides overrides;
+    QString settingsFile;      // --settings
+    QString saveSettingsFile;  // --save-settings
     QString output;
     std::optional<QSize> canvas;
     std::optional<Point> anchor;
@@ -37,12 +55,13 @@ struct ParseError {
 // The largest canvas side the renderer accepts.
 constexpr int MaxCanvasSide = 16384;
 
-// The settings an image window starts with when the program starts without a settings
-// file: the defaults, "三重縁取り" with its colours, shadow off, TwiceDraw off, black shadow.
-StyleSettings startupSettings();
+// The settings window's controls as the program starts, then `settingsFile` (when not
+// empty) read as loadSetting reads it, then the overrides. A font named on the command line
+// is taken even when it is not installed, as the drawing falls back for it.
+PlainSettingsControls settingsControls(const SettingOverrides& overrides, const QString& settingsFile);
 
-// Assigns the default colours of `type` over `settings`, as selecting the type does.
-void applyTypeColors(StyleSettings& settings, DecorationType type);
+// Takes the settings and the type from `controls` into `options`, keeping its text.
+void useSettings(RenderOptions& options, const SettingsControls& controls);
 
 std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& arguments);
 

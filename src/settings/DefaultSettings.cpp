@@ -1,0 +1,28 @@
+#include "DefaultSettings.h"
+
+namespace kalvetra {
+
+void restoreDefaultSettings(SettingsControls& controls)
+{
+    controls.setFontName(QString::fromUtf16(DefaultFontName));
+    for (const SliderDefault& d : DefaultSliderValues)
+        if (hasNumberBox(d.slider)) {
+            controls.setSliderValue(d.slider, d.value);
+            // Written even when the slider already had the value and so did not react.
+            controls.setNumberBoxText(d.slider, QString::number(controls.sliderValue(d.slider)));
+        }
+    for (const Check check : {Check::Bold, Check::Italic, Check::Underline, Check::StrikeOut, Check::UpToDown})
+        controls.setCheckValue(check, DefaultStyleCheckValue);
+    for (const SliderDefault& d : DefaultSliderValues)
+        if (!hasNumberBox(d.slider))
+            controls.setSliderValue(d.slider, d.value);
+    controls.applyType(static_cast<int>(controls.selectedType()));
+}
+
+void startUp(SettingsControls& controls)
+{
+    controls.selectType(static_cast<int>(StartupType));
+    restoreDefaultSettings(controls);
+}
+
+}  // namespace kalvetra

@@ -1,0 +1,99 @@
+#include "PlainSettingsControls.h"
+
+namespace kalvetra {
+namespace {
+
+// The ordinary button face: what slots ① .. ⑤ show until a type is first applied.
+constexpr ColorValue ButtonFace = colorValue(240, 240, 240);
+
+size_t indexOf(Slider slider)
+{
+    return static_cast<size_t>(slider);
+}
+
+}  // namespace
+
+PlainSettingsControls::PlainSettingsControls(QStringList fonts) : m_fonts(std::move(fonts))
+{
+    for (int i = 0; i < SliderCount; ++i)
+        m_sliders[static_cast<size_t>(i)] = sliderRange(static_cast<Slider>(i)).designValue;
+    m_colors.fill(ButtonFace);
+    m_colors[ShadowSlot] = colorValue(0, 0, 0);
+}
+
+int PlainSettingsControls::sliderValue(Slider slider) const
+{
+    return m_sliders[indexOf(slider)];
+}
+
+QString PlainSettingsControls::numberBoxText(Slider slider) const
+{
+    return m_boxes[indexOf(slider)];
+}
+
+int PlainSettingsControls::checkValue(Check check) const
+{
+    return m_checks[static_cast<size_t>(check)];
+}
+
+QString PlainSettingsControls::fontName() const
+{
+    return m_fontName;
+}
+
+DecorationType PlainSettingsControls::selectedType() const
+{
+    return m_type;
+}
+
+ColorValue PlainSettingsControls::color(int slot) const
+{
+    return m_colors[static_cast<size_t>(slot)];
+}
+
+void PlainSettingsControls::storeSlider(Slider slider, int value)
+{
+    int& current = m_sliders[indexOf(slider)];
+    if (current == value)
+        return;
+    current = value;
+    setNumberBoxText(slider, QString::number(value));
+}
+
+void PlainSettingsControls::storeNumberBoxText(Slider slider, const QString& text)
+{
+    m_boxes[indexOf(slider)] = text;
+}
+
+void PlainSettingsControls::storeCheck(Check check, int value)
+{
+    m_checks[static_cast<size_t>(check)] = value;
+}
+
+void PlainSettingsControls::storeFontName(const QString& name)
+{
+    m_fontName = name;
+}
+
+void PlainSettingsControls::storeSelectedType(DecorationType type)
+{
+    if (m_type == type)
+        return;
+    m_type = type;
+    applyDecorationType(type);
+}
+
+void PlainSettingsControls::storeColor(int slot, ColorValue value)
+{
+    m_colors[static_cast<size_t>(slot)] = value;
+}
+
+std::optional<QString> PlainSettingsControls::fontListEntry(const QString& name) const
+{
+    for (const QString& font : m_fonts)
+        if (font.compare(name, Qt::CaseInsensitive) == 0)
+            return font;
+    return std::nullopt;
+}
+
+}  // namespace kalvetra

@@ -1,0 +1,96 @@
+#include "SettingsControls.h"
+
+#include "render/FontSubstitution.h"
+
+namespace kalvetra {
+
+bool SettingsControls::setSliderValue(Slider slider, std::int64_t value)
+{
+    const SliderRange range = sliderRange(slider);
+    if (value < range.min || value > range.max)
+        return false;
+    storeSlider(slider, static_cast<int>(value));
+    return true;
+}
+
+bool SettingsControls::setCheckValue(Check check, std::int64_t value)
+{
+    if (value < 0 || value > 2)
+        return false;
+    storeCheck(check, static_cast<int>(value));
+    return true;
+}
+
+bool SettingsControls::setFontName(const QString& name)
+{
+    if (const std::optional<QString> entry = fontListEntry(name)) {
+        storeFontName(*entry);
+        return true;
+    }
+    // NOTE: the Windows name is kept rather than its substitute's, so that a settings file
+    // saved here still names a font that Windows has.
+    if (hasFontSubstitute(name) && fontListEntry(substituteFontFamily(name))) {
+        storeFontName(name);
+        return true;
+    }
+    return false;
+}
+
+bool SettingsControls::selectType(std::int64_t index)
+{
+    if (index < 0 || index >= DecorationTypeCount)
+        return false;
+    storeSelectedType(decorationTypeFromIndex(static_cast<int>(index)));
+    return true;
+}
+
+bool SettingsControls::setColor(int slot, std::int64_t value)
+{
+    if (slot < 0 || slot >= ColorSlotCount || !isValidColorValue(value))
+        return false;
+    storeColor(slot, static_cast<ColorValue>(value));
+    return true;
+}
+
+void SettingsControls::setNumberBoxText(Slider slider, const QString& text)
+{
+    if (hasNumberBox(slider))
+        storeNumberBoxText(slider, text);
+}
+
+void SettingsControls::applyType(int index)
+{
+    applyDecorationType(decorationTypeFromIndex(index));
+}
+
+void SettingsControls::applyDecorationType(DecorationType type)
+{
+    const SlotDefaults defaults = decorationDefaultColors(type);
+    for (size_t slot = 0; slot < defaults.size(); ++slot)
+        if (defaults[slot])
+            storeColor(static_cast<int>(slot), *defaults[slot]);
+}
+
+StyleSettings captureSettings(const SettingsControls& c)
+{
+    StyleSettings s;
+    s.FontName = c.fontName();
+    s.FontSize = static_cast<float>(c.sliderValue(Slider::FontSize));
+    s.FontBold = checkValueToBoolean(c.checkValue(Check::Bold));
+    s.FontUnderline = checkValueToBoolean(c.checkValue(Check::Underline));
+    s.FontItalic = checkValueToBoolean(c.checkValue(Check::Italic));
+    s.FontStrikeOut = checkValueToBoolean(c.checkValue(Check::StrikeOut));
+    s.FontUpToDown = checkValueToBoolean(c.checkValue(Check::UpToDown));
+    s.TwiceDraw = checkValueToBoolean(c.checkValue(Check::TwiceDraw));
+    s.FontEscape = static_cast<float>(c.sliderValue(Slider::FontEscape));
+    s.FontAspect = static_cast<std::int16_t>(c.sliderValue(Slider::FontAspect));
+    s.Bordering = static_cast<std::int16_t>(c.sliderValue(Slider::Bordering));
+    s.ShadowPosition = static_cast<std::int16_t>(c.sliderValue(Slider::ShadowPosition));
+    s.Solid = static_cast<std::int16_t>(c.sliderValue(Slider::Solid));
+    s.ShadowEnable = static_cast<std::int16_t>(c.checkValue(Check::Shadow));
+    for (int slot = 0; slot < ColorSlotCount; ++slot)
+        s.Colors[static_cast<size_t>(slot)] = c.color(slot);
+    return s;
+}
+
+}  // namespace kalvetra

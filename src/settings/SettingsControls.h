@@ -1,0 +1,105 @@
+// The settings window's controls as loading, saving and the defaults see them: values to
+// read, and assignments that a control may refuse and that run the control's own reaction,
+// as a user's change does. The window implements it with its widgets, PlainSettingsControls
+// with plain values; the acceptance rules live here, once. QtCore/QtGui only.
+#pragma once
+
+#include "render/Colors.h"
+#include "render/DecorationType.h"
+#include "render/StyleSettings.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace kalvetra {
+
+// Slider1(0) .. Slider1(2), then Slider2(0) .. Slider2(2).
+enum class Slider : int { FontSize, FontAspect, FontEscape, Bordering, ShadowPosition, Solid };
+constexpr int SliderCount = 6;
+
+struct SliderRange {
+    int min;
+    int max;
+    int designValue;  // the value before start-up assigns anything
+};
+
+constexpr SliderRange sliderRange(Slider slider)
+{
+    switch (slider) {
+    case Slider::FontSize:
+    case Slider::FontAspect:
+        return {10, 500, 10};
+    case Slider::FontEscape:
+        return {0, 360, 0};
+    case Slider::Bordering:
+        return {1, 30, 5};
+    case Slider::ShadowPosition:
+        return {0, 20, 9};
+    case Slider::Solid:
+        return {0, 20, 5};
+    }
+    return {0, 0, 0};
+}
+
+// Only the size, width and angle sliders have a number box (Text2(0) .. Text2(2)).
+constexpr bool hasNumberBox(Slider slider)
+{
+    return slider == Slider::FontSize || slider == Slider::FontAspect || slider == Slider::FontEscape;
+}
+
+// Check1(0) .. Check1(4) in index order, then Check3 and Check2.
+enum class Check : int { Bold, Italic, Underline, StrikeOut, UpToDown, TwiceDraw, Shadow };
+constexpr int CheckCount = 7;
+
+class SettingsControls {
+public:
+    virtual ~SettingsControls() = default;
+
+    virtual int sliderValue(Slider slider) const = 0;
+    virtual QString numberBoxText(Slider slider) const = 0;
+    virtual int checkValue(Check check) const = 0;
+    virtual QString fontName() const = 0;  // Combo1.Text
+    virtual DecorationType selectedType() const = 0;
+    virtual ColorValue color(int slot) const = 0;  // Command1(slot).BackColor, slots 0 .. 5
+
+    // Each assignment returns false and leaves the control as it was when the control does
+    // not take the value: a slider value outside its range, a check value other than 0, 1
+    // or 2, a type index other than 0 .. 4, a colour beyond 24 bits, a font name that is not
+    // in the list (a Windows face counts as in the list when its substitute is).
+    bool setSliderValue(Slider slider, std::int64_t value);
+    bool setCheckValue(Check check, std::int64_t value);
+    bool setFontName(const QString& name);
+    bool selectType(std::int64_t index);
+    bool setColor(int slot, std::int64_t value);
+    void setNumberBoxText(Slider slider, const QString& text);
+
+    // Option1_Click(index) called as a method: applies the type even when it is the one
+    // already selected. An index outside 0 .. 4 applies nothing.
+    void applyType(int index);
+
+protected:
+    // Store a value the control has accepted. When the value differs from the old one, the
+    // control reacts as the window's handlers do: a slider with a number box writes its
+    // value into the box, a newly selected type runs applyDecorationType.
+    virtual void storeSlider(Slider slider, int value) = 0;
+    virtual void storeNumberBoxText(Slider slider, const QString& text) = 0;
+    virtual void storeCheck(Check check, int value) = 0;
+    virtual void storeFontName(const QString& name) = 0;
+    virtual void storeSelectedType(DecorationType type) = 0;
+    virtual void storeColor(int slot, ColorValue value) = 0;
+
+    // The entry of the font list that `name` picks, in the list's own spelling, if any.
+    virtual std::optional<QString> fontListEntry(const QString& name) const = 0;
+
+    // What applying a type does to the controls: its default colours over slots ① .. ⑤.
+    // The window adds the visibility of its controls and the redraws.
+    virtual void applyDecorationType(DecorationType type);
+};
+
+// The StyleSettings an image window captures from the controls (CaptureSettings), without
+// the text, which lives outside these controls.
+StyleSettings captureSettings(const SettingsControls& controls);
+
+}  // namespace kalvetra

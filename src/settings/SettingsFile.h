@@ -1,0 +1,23 @@
+// Whole sets of settings between the controls and a settings file: loadSetting and
+// saveSettings of the settings window, over any implementation of its controls.
+// QtCore/QtGui only.
+#pragma once
+
+#include "SettingsControls.h"
+
+#include <QString>
+
+namespace kalvetra {
+
+// Reads every settings key of `file` into its control, in the order of the key table; a
+// key that is missing, unreadable or refused by its control leaves that control as it was.
+// Because the type comes before the colours, stored colours win over the type's own.
+// Never fails; a missing file changes nothing.
+void loadSetting(const QString& file, SettingsControls& controls);
+
+// Writes every settings key from its control into `file`, keeping everything else in it.
+// All keys are replaced together or, when the file cannot be written, none. The program
+// ignores the result.
+bool saveSettings(const QString& file, const SettingsControls& controls);
+
+}  // namespace kalvetra
