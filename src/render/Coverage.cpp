@@ -10,13 +10,20 @@
 
 namespace kalvetra {
 
-void Coverage::reset(const QRect& rect)
+void Coverage::resize(const QRect& rect)
 {
     m_rect = rect.isEmpty() ? QRect() : rect;
     // NOTE: rows are 16-byte multiples so that a QImage can wrap them and SIMD loads stay aligned.
     m_stride = m_rect.isEmpty() ? 0 : (m_rect.width() + 15) & ~15;
     const size_t bytes = static_cast<size_t>(m_stride) * static_cast<size_t>(std::max(0, m_rect.height()));
-    m_pixels.assign(bytes, 0);
+    if (m_pixels.size() < bytes)
+        m_pixels.resize(bytes);
+}
+
+void Coverage::reset(const QRect& rect)
+{
+    resize(rect);
+    std::fill_n(m_pixels.begin(), static_cast<size_t>(m_stride) * static_cast<size_t>(std::max(0, m_rect.height())), 0);
 }
 
 std::uint8_t Coverage::at(int x, int y) const

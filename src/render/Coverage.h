@@ -15,6 +15,8 @@ class Coverage {
 public:
     // Covers `rect` (may be empty) with every value 0. Storage is kept for reuse.
     void reset(const QRect& rect);
+    // Covers `rect` with undefined values, for callers that write every row in full.
+    void resize(const QRect& rect);
 
     const QRect& rect() const { return m_rect; }
     bool isEmpty() const { return m_rect.isEmpty(); }

@@ -5,6 +5,9 @@
 #include "Rounding.h"
 
 #include <cmath>
+#include <deque>
+#include <mutex>
+#include <tuple>
 
 namespace kalvetra {
 namespace {
@@ -20,7 +23,23 @@ const QString PreviewSample = QStringLiteral("あA");
 
 TextShape shapeForSettings(const StyleSettings& settings, const QString& text)
 {
-    return shapeText(realiseFont(MakeFont(settings)), text);
+    // The same font and text give the same outline (and the same id, so the renderer keeps
+    // its mask): a redraw in other colours or at another place shapes nothing.
+    static std::mutex mutex;
+    static std::deque<std::tuple<LogFont, QString, TextShape>> recent;
+    const LogFont logFont = MakeFont(settings);
+    {
+        const std::lock_guard lock(mutex);
+        for (const auto& [font, string, shape] : recent)
+            if (font == logFont && string == text)
+                return shape;
+    }
+    TextShape shape = shapeText(realiseFont(logFont), text);
+    const std::lock_guard lock(mutex);
+    recent.emplace_front(logFont, text, shape);
+    if (recent.size() > 4)
+        recent.pop_back();
+    return shape;
 }
 
 PreparedDrawing preparePrintFont(const StyleSettings& settings, DecorationType type, Point anchor)

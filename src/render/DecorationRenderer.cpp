@@ -91,9 +91,11 @@ std::optional<Engine> engineFromName(const QString& name)
 
 std::size_t DecorationRenderer::bufferBytes() const
 {
-    std::size_t bytes = m_mask.capacityBytes() + m_layer.capacityBytes() + m_steps.capacityBytes();
+    std::size_t bytes = m_mask.capacityBytes() + m_layer.capacityBytes();
     for (const auto& [w, ring] : m_rings)
-        bytes += ring.capacityBytes();
+        bytes += ring.coverage.capacityBytes();
+    for (const auto& [key, steps] : m_steps)
+        bytes += steps.coverage.capacityBytes();
     return bytes;
 }
 
@@ -107,11 +109,39 @@ void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const Lay
         drawTextOut(surface, shape, plan, colors, stampLimit);
         return;
     }
-    rasterizeText(shape, maskWindow(stampBox(plan), surface.size()), m_mask);
-    if (engine == Engine::Stamp)
+    prepareMask(shape, plan, surface.size());
+    if (engine == Engine::Stamp) {
         drawStamp(surface, plan, colors, stampLimit);
-    else
-        drawFast(surface, plan, colors);
+        return;
+    }
+    for (auto& [w, ring] : m_rings)
+        ring.used = false;
+    for (auto& [key, steps] : m_steps)
+        steps.used = false;
+    drawFast(surface, plan, colors);
+    // Keep only what this drawing used: other widths will not come back soon.
+    std::erase_if(m_rings, [](const auto& e) { return !e.second.used; });
+    std::erase_if(m_steps, [](const auto& e) { return !e.second.used; });
+}
+
+bool DecorationRenderer::fitsWhole(const QRect& reach, const QSize& surfaceSize) const
+{
+    const std::int64_t area = static_cast<std::int64_t>(reach.width()) * reach.height();
+    const std::int64_t budget = std::max<std::int64_t>(4LL * surfaceSize.width() * surfaceSize.height(), 1 << 18);
+    return area <= budget;
+}
+
+void DecorationRenderer::prepareMask(const TextShape& shape, const LayerPlan& plan, const QSize& surfaceSize)
+{
+    const QRect text = shape.bounds().toAlignedRect();
+    const QRect needed = maskWindow(stampBox(plan), surfaceSize).intersected(text);
+    if (shape.id != 0 && shape.id == m_maskShape && (needed.isEmpty() || m_mask.rect().contains(needed)))
+        return;
+    // A text not much larger than the surface is rasterised whole, so that moving it later
+    // needs no new mask; a long text only where the stamps can bring it onto the surface.
+    rasterizeText(shape, fitsWhole(text, surfaceSize) ? text : needed, m_mask);
+    m_maskShape = shape.id;
+    ++m_maskGeneration;
 }
 
 void DecorationRenderer::drawTextOut(QImage& surface, const TextShape& shape, const LayerPlan& plan,
@@ -172,26 +202,43 @@ void DecorationRenderer::drawStamp(QImage& surface, const LayerPlan& plan, const
 
 const Coverage& DecorationRenderer::ringCoverage(int w, const LayerPlan& plan, const QSize& surfaceSize)
 {
-    // Every centre that uses this half-width: the ring is needed wherever one of them puts
-    // it on the surface. Cached per drawing, so a shadow reuses its outline's ring.
-    auto found = m_rings.find(w);
-    if (found != m_rings.end() && m_ringValid.contains(w))
-        return found->second;
+    // The ring is needed wherever one of its centres puts it on the surface.
     StampBox centres;
     for (const Layer& layer : plan.layers)
         for (const Ring& r : layer.rings)
             if (drawsStamps(r) && ringHalfWidth(r) == w)
                 centres.add(r.x, r.y, r.x, r.y);
-    const QRect domain = maskWindow(centres, surfaceSize);
-    Coverage& out = m_rings[w];
-    ringDilate(m_mask, w, domain, out);
-    m_ringValid.insert(w);
-    return out;
+    const QRect reach = ringReach(m_mask.rect(), w);
+    const QRect needed = maskWindow(centres, surfaceSize).intersected(reach);
+    Cached& cached = m_rings[w];
+    cached.used = true;
+    if (cached.maskGeneration == m_maskGeneration && (needed.isEmpty() || cached.coverage.rect().contains(needed)))
+        return cached.coverage;
+    ringDilate(m_mask, w, fitsWhole(reach, surfaceSize) ? reach : needed, cached.coverage);
+    cached.maskGeneration = m_maskGeneration;
+    return cached.coverage;
+}
+
+const Coverage& DecorationRenderer::stepsCoverage(int w, int n, Point first, const LayerPlan& plan,
+                                                  const QSize& surfaceSize)
+{
+    const Coverage& ring = ringCoverage(w, plan, surfaceSize);
+    const QRect reach = diagonalReach(ringReach(m_mask.rect(), w), n);
+    const QRect needed = QRect(QPoint(0, 0), surfaceSize).translated(-first.x, -first.y).intersected(reach);
+    Cached& cached = m_steps[{w, n}];
+    cached.used = true;
+    if (cached.maskGeneration == m_maskGeneration && (needed.isEmpty() || cached.coverage.rect().contains(needed)))
+        return cached.coverage;
+    // NOTE: a ring cut to the surface is complete only for the steps' own positions, so the
+    // steps are then cut the same way.
+    const bool whole = fitsWhole(reach, surfaceSize) && ring.rect() == ringReach(m_mask.rect(), w);
+    diagonalMax(ring, n, whole ? reach : needed, cached.coverage);
+    cached.maskGeneration = whole ? m_maskGeneration : 0;
+    return cached.coverage;
 }
 
 void DecorationRenderer::drawFast(QImage& surface, const LayerPlan& plan, const ColorSlots& colors)
 {
-    m_ringValid.clear();
     if (m_mask.isEmpty())
         return;
     for (const Layer& layer : plan.layers) {
@@ -215,14 +262,11 @@ void DecorationRenderer::drawFast(QImage& surface, const LayerPlan& plan, const 
         // The common case - one ring or one extrusion - is composited straight from its buffer.
         if (groups.size() == 1 && (groups.front().second.size() == 1 || isDiagonalRun(groups.front().second))) {
             const auto& [w, points] = groups.front();
-            const Coverage& ring = ringCoverage(w, plan, surface.size());
             const Point first = points.front();
-            if (points.size() == 1) {
-                compositeCoverage(surface, ring, first.x, first.y, color);
-            } else {
-                diagonalMax(ring, static_cast<int>(points.size()), surface.rect().translated(-first.x, -first.y), m_steps);
-                compositeCoverage(surface, m_steps, first.x, first.y, color);
-            }
+            const Coverage& piece = points.size() == 1
+                                        ? ringCoverage(w, plan, surface.size())
+                                        : stepsCoverage(w, static_cast<int>(points.size()), first, plan, surface.size());
+            compositeCoverage(surface, piece, first.x, first.y, color);
             continue;
         }
 
@@ -238,12 +282,12 @@ void DecorationRenderer::drawFast(QImage& surface, const LayerPlan& plan, const 
         }
         m_layer.reset(region.intersected(surface.rect()));
         for (const auto& [w, points] : groups) {
-            const Coverage& ring = ringCoverage(w, plan, surface.size());
             if (isDiagonalRun(points)) {
                 const Point first = points.front();
-                diagonalMax(ring, static_cast<int>(points.size()), surface.rect().translated(-first.x, -first.y), m_steps);
-                maxShifted(m_layer, m_steps, first.x, first.y);
+                maxShifted(m_layer, stepsCoverage(w, static_cast<int>(points.size()), first, plan, surface.size()), first.x,
+                           first.y);
             } else {
+                const Coverage& ring = ringCoverage(w, plan, surface.size());
                 for (const Point& p : points)
                     maxShifted(m_layer, ring, p.x, p.y);
             }

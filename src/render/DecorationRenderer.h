@@ -5,7 +5,9 @@
 //            exactness reference);
 //   fast     rings by separable sliding maxima and extrusions by a diagonal sliding maximum,
 //            equal to stamp pixel for pixel at a cost that follows the pixels.
-// A renderer keeps its buffers between drawings. QtGui only.
+// A renderer keeps its buffers between drawings, and with them the text mask, the rings and
+// the extrusions of the last drawing: a redraw of the same text in other colours or at another
+// place only composites again. QtGui only.
 #pragma once
 
 #include "Colors.h"
@@ -19,7 +21,6 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <set>
 
 namespace kalvetra {
 
@@ -42,17 +43,29 @@ public:
     const Coverage& mask() const { return m_mask; }
 
 private:
+    // A coverage computed from the current mask, valid while the mask is, over `rect`.
+    struct Cached {
+        Coverage coverage;
+        std::uint64_t maskGeneration = 0;
+        bool used = false;
+    };
+
+    void prepareMask(const TextShape& shape, const LayerPlan& plan, const QSize& surfaceSize);
     void drawTextOut(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
                      std::int64_t stampLimit);
     void drawStamp(QImage& surface, const LayerPlan& plan, const ColorSlots& colors, std::int64_t stampLimit);
     void drawFast(QImage& surface, const LayerPlan& plan, const ColorSlots& colors);
     const Coverage& ringCoverage(int w, const LayerPlan& plan, const QSize& surfaceSize);
+    const Coverage& stepsCoverage(int w, int n, Point first, const LayerPlan& plan, const QSize& surfaceSize);
+    // Whole reaches are cached when they are not much larger than the surface.
+    bool fitsWhole(const QRect& reach, const QSize& surfaceSize) const;
 
     Coverage m_mask;
+    std::uint64_t m_maskShape = 0;       // TextShape::id the mask was made from
+    std::uint64_t m_maskGeneration = 0;  // changes whenever the mask is rasterised again
     Coverage m_layer;
-    Coverage m_steps;
-    std::map<int, Coverage> m_rings;
-    std::set<int> m_ringValid;  // rings computed for the current drawing
+    std::map<int, Cached> m_rings;                  // by half-width
+    std::map<std::pair<int, int>, Cached> m_steps;  // by half-width and number of steps
 };
 
 }  // namespace kalvetra

@@ -33,7 +33,7 @@ struct Scratch {
 // Each row is laid out with w zero bytes on either side and widened by doubling.
 void horizontalRuns(const Coverage& mask, int w, int left, int width, int top, int bottom, Coverage& out)
 {
-    out.reset(top <= bottom ? QRect(left, top, width, bottom - top + 1) : QRect());
+    out.resize(top <= bottom ? QRect(left, top, width, bottom - top + 1) : QRect());
     if (out.isEmpty())
         return;
     const QRect& m = mask.rect();
@@ -62,7 +62,7 @@ void horizontalRuns(const Coverage& mask, int w, int left, int width, int top, i
 void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect& domain, Coverage& prefix,
                   Coverage& suffix, Coverage& out)
 {
-    out.reset(left <= right ? QRect(left, domain.top(), right - left + 1, domain.height()) : QRect());
+    out.resize(left <= right ? QRect(left, domain.top(), right - left + 1, domain.height()) : QRect());
     if (out.isEmpty())
         return;
     const QRect& m = mask.rect();
@@ -70,8 +70,9 @@ void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect&
     const int k = 2 * w + 1;
     const int start = domain.top() - w;
     const int n = domain.height() + 2 * w;
-    prefix.reset(QRect(left, start, cols, n));
-    suffix.reset(QRect(left, start, cols, n));
+    // Every row below is written in full.
+    prefix.resize(QRect(left, start, cols, n));
+    suffix.resize(QRect(left, start, cols, n));
     auto maskRow = [&](int y) -> const std::uint8_t* {
         return y >= m.top() && y <= m.bottom() ? mask.row(y) + (left - m.left()) : nullptr;
     };
@@ -81,6 +82,8 @@ void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect&
         if (i % k == 0) {
             if (src)
                 std::memcpy(p, src, static_cast<size_t>(cols));
+            else
+                std::memset(p, 0, static_cast<size_t>(cols));
         } else if (src) {
             simd::maxOf(p, src, prefix.row(start + i - 1), cols);
         } else {
@@ -93,6 +96,8 @@ void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect&
         if (i % k == k - 1 || i == n - 1) {
             if (src)
                 std::memcpy(s, src, static_cast<size_t>(cols));
+            else
+                std::memset(s, 0, static_cast<size_t>(cols));
         } else if (src) {
             simd::maxOf(s, src, suffix.row(start + i + 1), cols);
         } else {
@@ -120,10 +125,8 @@ QRect diagonalReach(const QRect& srcRect, int n)
 void ringDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& out)
 {
     const QRect domain = domainIn.intersected(ringReach(mask.rect(), w));
-    out.reset(domain);
-    if (domain.isEmpty())
-        return;
-    if (w == 0) {
+    if (w == 0 || domain.isEmpty()) {
+        out.reset(domain);
         maxShifted(out, mask, 0, 0);
         return;
     }
@@ -136,11 +139,36 @@ void ringDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& ou
     verticalRuns(mask, w, std::max(domain.left() - w, m.left()), std::min(domain.right() + w, m.right()), domain,
                  prefix, suffix, vertical);
 
-    // The ring's four edges: H moved up and down by w, V moved left and right by w.
-    maxShifted(out, horizontal, 0, -w);
-    maxShifted(out, horizontal, 0, w);
-    maxShifted(out, vertical, -w, 0);
-    maxShifted(out, vertical, w, 0);
+    // The ring's four edges, row by row: H from w rows below and above, then V from w columns
+    // right and left where it exists.
+    out.resize(domain);
+    const QRect& hr = horizontal.rect();
+    const QRect& vr = vertical.rect();
+    const int width = domain.width();
+    auto hRow = [&](int y) -> const std::uint8_t* {
+        return !hr.isEmpty() && y >= hr.top() && y <= hr.bottom() ? horizontal.row(y) : nullptr;
+    };
+    for (int y = domain.top(); y <= domain.bottom(); ++y) {
+        std::uint8_t* o = out.row(y);
+        const std::uint8_t* below = hRow(y + w);
+        const std::uint8_t* above = hRow(y - w);
+        if (below && above)
+            simd::maxOf(o, below, above, width);
+        else if (below || above)
+            std::memcpy(o, below ? below : above, static_cast<size_t>(width));
+        else
+            std::memset(o, 0, static_cast<size_t>(width));
+        if (vr.isEmpty())
+            continue;
+        const std::uint8_t* v = vertical.row(y);
+        for (const int shift : {-w, w}) {
+            // out(x) takes V(x - shift) for x in [vr.left + shift, vr.right + shift].
+            const int from = std::max(domain.left(), vr.left() + shift);
+            const int to = std::min(domain.right(), vr.right() + shift);
+            if (from <= to)
+                simd::maxInto(o + (from - domain.left()), v + (from - shift - vr.left()), to - from + 1);
+        }
+    }
 }
 
 void diagonalMax(const Coverage& src, int n, const QRect& domainIn, Coverage& out)

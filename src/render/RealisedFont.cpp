@@ -8,6 +8,8 @@
 #include <QFontMetricsF>
 
 #include <algorithm>
+#include <deque>
+#include <mutex>
 #include <cmath>
 
 namespace kalvetra {
@@ -35,7 +37,28 @@ int emPixelsFor(const QFont& base, std::int32_t lfHeight)
 
 }  // namespace
 
+static RealisedFont realiseUncached(const LogFont& lf);
+
 RealisedFont realiseFont(const LogFont& lf)
+{
+    // Matching a face through fontconfig costs more than a whole small drawing: keep the last few.
+    static std::mutex mutex;
+    static std::deque<std::pair<LogFont, RealisedFont>> recent;
+    {
+        const std::lock_guard lock(mutex);
+        for (const auto& [key, font] : recent)
+            if (key == lf)
+                return font;
+    }
+    RealisedFont r = realiseUncached(lf);
+    const std::lock_guard lock(mutex);
+    recent.emplace_front(lf, r);
+    if (recent.size() > 16)
+        recent.pop_back();
+    return r;
+}
+
+RealisedFont realiseUncached(const LogFont& lf)
 {
     RealisedFont r;
     QString face = cp932::decode(lf.faceBytes());

@@ -6,6 +6,8 @@
 
 #include <QFontMetricsF>
 
+#include <atomic>
+
 namespace kalvetra {
 namespace {
 
@@ -92,7 +94,9 @@ std::vector<QPainterPath> TextShape::surfacePaths() const
 
 TextShape shapeText(const RealisedFont& font, const QString& text)
 {
+    static std::atomic<std::uint64_t> nextId{1};
     TextShape shape = font.vertical ? shapeVertical(font, text) : shapeHorizontal(font, text);
+    shape.id = nextId++;
     QTransform t;
     t.rotate(-font.angleDegrees);
     t.scale(font.horizontalScale, 1.0);

@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QTransform>
 
+#include <cstdint>
 #include <vector>
 
 namespace kalvetra {
@@ -22,6 +23,8 @@ struct TextShape {
     // then the turn by the escapement.
     QTransform transform;
     double lineLength = 0.0;  // along the line, before the width scale
+    // Unique per shaping, kept by copies: equal ids mean the same outline (caches key on it).
+    std::uint64_t id = 0;
 
     bool isEmpty() const;
     // Bounds in surface pixels relative to the anchor, grown by a pixel for antialiasing.
