@@ -366,12 +366,15 @@ private:
 bool writeStrings(const QString& path, const QList<Entry>& entries)
 {
     std::vector<TargetSection> sections;
+    bool allStorable = true;
     for (const Entry& e : entries) {
         const QByteArray section = encodedName(e.section);
         const QByteArray key = encodedName(e.key);
         const QByteArray value = cp932::encode(e.value);
-        if (!storable(section, key, value))
-            return false;
+        if (!storable(section, key, value)) {
+            allStorable = false;
+            continue;
+        }
         auto s = std::find_if(sections.begin(), sections.end(),
                               [&](const TargetSection& t) { return sameName(t.name, section); });
         if (s == sections.end())
@@ -384,7 +387,7 @@ bool writeStrings(const QString& path, const QList<Entry>& entries)
             k->value = value;  // a later write of the same key wins, as it would in turn
     }
     if (sections.empty())
-        return true;
+        return allStorable;
 
     QFile in(path);
     const Presence presence = openForReading(in);
@@ -408,9 +411,9 @@ bool writeStrings(const QString& path, const QList<Entry>& entries)
     rewriter.finish();
     if (!rewriter.changed()) {
         out.cancelWriting();
-        return true;
+        return allStorable;
     }
-    return out.commit();
+    return out.commit() && allStorable;
 }
 
 bool writeString(const QString& path, const QString& section, const QString& key, const QString& value)

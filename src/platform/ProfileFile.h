@@ -41,7 +41,8 @@ QList<QString> readStrings(const QString& path, const QList<Key>& keys);
 bool writeString(const QString& path, const QString& section, const QString& key, const QString& value);
 
 // Several writes as one replacement of the file: the same result as writeString for each
-// entry in turn, but the file is never seen with only some of them.
+// entry in turn (an entry it would refuse is left out, and the result is false), but the
+// file is never seen with only some of them.
 bool writeStrings(const QString& path, const QList<Entry>& entries);
 
 }  // namespace kalvetra::profile
