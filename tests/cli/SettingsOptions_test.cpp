@@ -3,10 +3,9 @@
 #include "cli/RenderCommand.h"
 #include "settings/SaveIniModule.h"
 
-#include <QDir>
-#include <QFile>
+#include "TestFiles.h"
+
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -21,23 +20,10 @@ struct Outcome {
 
 class SettingsOptions : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    test::TestFiles files;
 
-    QString path(const QString& name) const { return dir.filePath(name); }
-
-    QString write(const QString& name, const QByteArray& bytes) const
-    {
-        QFile f(path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
-    }
-
-    static QByteArray bytes(const QString& file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QString path(const QString& name) const { return files.path(name); }
+    QString write(const QString& name, const QByteArray& bytes) const { return files.write(name, bytes); }
 
     static Outcome run(const QStringList& args)
     {
@@ -92,16 +78,16 @@ TEST_F(SettingsOptions, SavingKeepsTheFilesOtherSectionsAndNeedsNoPicture)
     const QString file = write("Kalvetra.ini", mine + "[View]\r\nType= 3\r\n");
     const Outcome r = run({"--save-settings", file, "--type", "2"});
     ASSERT_EQ(r.status, cli::Success) << r.err.toStdString();
-    const QByteArray after = bytes(file);
+    const QByteArray after = test::TestFiles::bytes(file);
     EXPECT_TRUE(after.startsWith(mine + "[View]\r\nType= 2\r\n[Font]\r\n")) << after.toStdString();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Kalvetra.ini"});
+    EXPECT_EQ(QDir(files.folder()).entryList(QDir::Files), QStringList{"Kalvetra.ini"});
 }
 
 TEST_F(SettingsOptions, AnUnreadableSettingsFileIsAnErrorAndNothingIsWritten)
 {
     const QString png = path("out.png");
     const QString saved = path("saved.ini");
-    for (const QString& bad : {path("missing.ini"), dir.path()}) {
+    for (const QString& bad : {path("missing.ini"), files.folder()}) {
         const Outcome r = run({"--text", "字", "--settings", bad, "--save-settings", saved, "-o", png});
         EXPECT_EQ(r.status, cli::BadInput);
         EXPECT_TRUE(r.err.startsWith("kalvetra-render: " + bad + ": cannot read the settings file")) << r.err.toStdString();

@@ -1,8 +1,6 @@
 #include "platform/ProfileFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -12,24 +10,14 @@ namespace {
 
 class ProfileFile : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    test::TestFiles files;
 
-    QString path(const QString& name = QStringLiteral("test.ini")) const { return dir.filePath(name); }
-
+    QString path(const QString& name = QStringLiteral("test.ini")) const { return files.path(name); }
     QString write(const QByteArray& bytes, const QString& name = QStringLiteral("test.ini")) const
     {
-        QFile f(path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
+        return files.write(name, bytes);
     }
-
-    static QByteArray bytes(const QString& file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
-    }
-
+    static QByteArray bytes(const QString& file) { return test::TestFiles::bytes(file); }
     QString read(const QString& section, const QString& key) const { return profile::readString(path(), section, key); }
 };
 
@@ -189,7 +177,7 @@ TEST_F(ProfileFile, RefusesWhatCannotBeStoredOnOneLineAndKeepsTheFile)
     EXPECT_EQ(bytes(path()), QByteArray("[A]\r\nx=2\r\ny=3\r\n"));
 
     // A path that is a folder is neither read nor replaced.
-    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
+    ASSERT_TRUE(QDir(files.folder()).mkdir("folder.ini"));
     EXPECT_FALSE(profile::writeString(path("folder.ini"), "A", "x", QStringLiteral("1")));
     EXPECT_TRUE(QFileInfo(path("folder.ini")).isDir());
     EXPECT_EQ(profile::readString(path("folder.ini"), "A", "x"), QString());
@@ -197,27 +185,17 @@ TEST_F(ProfileFile, RefusesWhatCannotBeStoredOnOneLineAndKeepsTheFile)
 
 TEST_F(ProfileFile, AFailedWriteLeavesTheFileAndTheFolderAsTheyWere)
 {
-    const QString folder = path("locked");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
-    const QString file = folder + "/Kalvetra.ini";
+    ASSERT_TRUE(QDir(files.folder()).mkdir("locked"));
     const QByteArray before = "[A]\r\nx=1\r\n";
-    write(before, "locked/Kalvetra.ini");
-    QFile::setPermissions(file, QFile::ReadOwner);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-
-    // NOTE: an administrator writes into any folder, so a probe decides whether the
-    // failure can happen at all on this machine.
-    QFile probe(folder + "/probe");
-    const bool writable = probe.open(QIODevice::WriteOnly);
-    if (writable) {
-        probe.remove();
-    } else {
+    const QString file = write(before, "locked/Kalvetra.ini");
+    const bool locked = files.makeReadOnlyFolder("locked");
+    if (locked) {
         EXPECT_FALSE(profile::writeString(file, "A", "x", QStringLiteral("2")));
-        EXPECT_FALSE(profile::writeString(folder + "/new.ini", "A", "x", QStringLiteral("2")));
+        EXPECT_FALSE(profile::writeString(path("locked/new.ini"), "A", "x", QStringLiteral("2")));
         EXPECT_EQ(bytes(file), before);
-        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"Kalvetra.ini"});
+        EXPECT_EQ(QDir(path("locked")).entryList(QDir::Files | QDir::Hidden), QStringList{"Kalvetra.ini"});
     }
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (writable)
+    files.makeWritable("locked");
+    if (!locked)
         GTEST_SKIP() << "running with the right to write into read-only folders";
 }

@@ -3,8 +3,7 @@
 #include "settings/SaveIniModule.h"
 #include "settings/SettingsFile.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -63,23 +62,14 @@ void PrintTo(const Snapshot& s, std::ostream* os)
 
 class SettingsFile : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    test::TestFiles files;
 
-    QString path(const QString& name = QStringLiteral("settings.ini")) const { return dir.filePath(name); }
-
+    QString path(const QString& name = QStringLiteral("settings.ini")) const { return files.path(name); }
     QString write(const QByteArray& bytes, const QString& name = QStringLiteral("settings.ini")) const
     {
-        QFile f(path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
+        return files.write(name, bytes);
     }
-
-    static QByteArray bytes(const QString& file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
-    }
+    static QByteArray bytes(const QString& file) { return test::TestFiles::bytes(file); }
 
     // The started controls after loading `content`.
     PlainSettingsControls loaded(const QByteArray& content) const
@@ -289,20 +279,15 @@ TEST_F(SettingsFile, AFontIsTakenOnlyFromTheList)
 
 TEST_F(SettingsFile, SavingIntoAReadOnlyFolderChangesNothing)
 {
-    const QString folder = path("locked");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+    ASSERT_TRUE(QDir(files.folder()).mkdir("locked"));
     const QByteArray before = "[Font]\r\nFontSize=10\r\n";
     const QString file = write(before, "locked/settings.ini");
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    QFile probe(folder + "/probe");
-    const bool writable = probe.open(QIODevice::WriteOnly);
-    if (writable) {
-        probe.remove();
-    } else {
+    const bool locked = files.makeReadOnlyFolder("locked");
+    if (locked) {
         EXPECT_FALSE(saveSettings(file, startedControls()));
         EXPECT_EQ(bytes(file), before);
     }
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (writable)
+    files.makeWritable("locked");
+    if (!locked)
         GTEST_SKIP() << "running with the right to write into read-only folders";
 }
