@@ -1,4 +1,5 @@
-// The engines on the two reference scenarios. The literal engines would take minutes on
+// The engines on the two reference scenarios, and the fast engine on what a user does most:
+// the settings window's preview, a drag sketch, moving the text, changing a width. The literal engines would take minutes on
 // the heavy scenario, so they draw a fixed share of the stamps and the time is scaled up to
 // the whole plan (reported as manual time; the label says the share).
 //   S1: 800x200, "カルベトラ Kalvetra", size 50, triple outline, Bordering 5, shadow at 9, centred.
@@ -80,8 +81,78 @@ void drawScenario(benchmark::State& state, const Scenario& sc, Engine engine, bo
         state.SetIterationTime(elapsed.count() * scale);
     }
     state.counters["stamps"] = static_cast<double>(total);
+    if (engine == Engine::Fast) {
+        // Everything the drawing holds, canvas included, against the canvas plus the text mask.
+        const double canvasBytes = static_cast<double>(canvas.image().sizeInBytes());
+        const double maskBytes = static_cast<double>(kept.mask().capacityBytes());
+        state.counters["memory"] = (canvasBytes + static_cast<double>(kept.bufferBytes())) / (canvasBytes + maskBytes);
+    }
     if (share)
         state.SetLabel(QStringLiteral("scaled from %1 of %2 stamps").arg(SlowShare).arg(total).toStdString());
+}
+
+// The fast engine while something changes between drawings: `vary` edits the scenario.
+void drawChanging(benchmark::State& state, Scenario sc, void (*vary)(Scenario&, int))
+{
+    Surface canvas(sc.canvas);
+    DecorationRenderer renderer;
+    int i = 0;
+    for (auto _ : state) {
+        vary(sc, i++);
+        const auto start = std::chrono::steady_clock::now();
+        canvas.setBackColor(sc.settings.Colors[BackgroundSlot]);
+        const PreparedDrawing d = preparePrintFont(sc.settings, sc.type, sc.anchor);
+        renderer.draw(canvas.image(), d.shape, d.plan, sc.settings.Colors, Engine::Fast);
+        benchmark::DoNotOptimize(canvas.image().constBits());
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(elapsed.count());
+    }
+}
+
+// The settings window's preview: 85 x 69 pixels, the sample at 30 % of size 50.
+void drawPreview(benchmark::State& state)
+{
+    Surface preview(QSize(85, 69));
+    DecorationRenderer renderer;
+    PreviewInputs in;
+    in.fontName = QStringLiteral("ＭＳ Ｐゴシック");
+    in.sizeText = QStringLiteral("50");
+    in.aspectText = QStringLiteral("100");
+    in.escapeText = QStringLiteral("0");
+    in.widths = {5, 9, 5, 1, false};
+    in.colors = baseSettings().Colors;
+    in.type = DecorationType::TripleOutline;
+    int i = 0;
+    for (auto _ : state) {
+        // Every preview follows a changed setting: alternate the outline width.
+        in.widths.bordering = 5 + (i++ & 1);
+        const auto start = std::chrono::steady_clock::now();
+        DrawPreview(preview, in, Engine::Fast, renderer);
+        benchmark::DoNotOptimize(preview.image().constBits());
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(elapsed.count());
+    }
+}
+
+// A drag step on a 1920 x 1080 canvas at size 500: clear, one ring and the face.
+void drawSketch(benchmark::State& state)
+{
+    const Scenario sc = s2();
+    Surface canvas(sc.canvas);
+    DecorationRenderer renderer;
+    int i = 0;
+    for (auto _ : state) {
+        const Point anchor{600 + (i % 50) * 7, 700 + (i % 30) * 3};
+        ++i;
+        const auto start = std::chrono::steady_clock::now();
+        canvas.clear();
+        const TextShape shape = shapeForSettings(sc.settings, sc.settings.DrawText);
+        renderer.draw(canvas.image(), shape, planDragSketch(sc.type, sc.settings.Bordering, anchor.x, anchor.y),
+                      sc.settings.Colors, Engine::Fast);
+        benchmark::DoNotOptimize(canvas.image().constBits());
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(elapsed.count());
+    }
 }
 
 void registerAll()
@@ -101,6 +172,14 @@ void registerAll()
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark("S2/fast/moved", [](benchmark::State& st) {
+        drawChanging(st, s2(), [](Scenario& sc, int i) { sc.anchor = {900 + (i & 1) * 40, 780 + (i & 1) * 30}; });
+    })->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("S2/fast/new-width", [](benchmark::State& st) {
+        drawChanging(st, s2(), [](Scenario& sc, int i) { sc.settings.Bordering = static_cast<std::int16_t>(29 + (i & 1)); });
+    })->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Preview/fast/new-width", drawPreview)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Sketch/fast/1920x1080", drawSketch)->UseManualTime()->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace

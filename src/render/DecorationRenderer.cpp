@@ -91,7 +91,7 @@ std::optional<Engine> engineFromName(const QString& name)
 
 std::size_t DecorationRenderer::bufferBytes() const
 {
-    std::size_t bytes = m_mask.capacityBytes() + m_layer.capacityBytes();
+    std::size_t bytes = m_mask.capacityBytes() + m_layer.capacityBytes() + m_scratch.bytes();
     for (const auto& [w, ring] : m_rings)
         bytes += ring.coverage.capacityBytes();
     for (const auto& [key, steps] : m_steps)
@@ -214,7 +214,7 @@ const Coverage& DecorationRenderer::ringCoverage(int w, const LayerPlan& plan, c
     cached.used = true;
     if (cached.maskGeneration == m_maskGeneration && (needed.isEmpty() || cached.coverage.rect().contains(needed)))
         return cached.coverage;
-    ringDilate(m_mask, w, fitsWhole(reach, surfaceSize) ? reach : needed, cached.coverage);
+    ringDilate(m_mask, w, fitsWhole(reach, surfaceSize) ? reach : needed, cached.coverage, m_scratch);
     cached.maskGeneration = m_maskGeneration;
     return cached.coverage;
 }
@@ -232,7 +232,7 @@ const Coverage& DecorationRenderer::stepsCoverage(int w, int n, Point first, con
     // NOTE: a ring cut to the surface is complete only for the steps' own positions, so the
     // steps are then cut the same way.
     const bool whole = fitsWhole(reach, surfaceSize) && ring.rect() == ringReach(m_mask.rect(), w);
-    diagonalMax(ring, n, whole ? reach : needed, cached.coverage);
+    diagonalMax(ring, n, whole ? reach : needed, cached.coverage, m_scratch);
     cached.maskGeneration = whole ? m_maskGeneration : 0;
     return cached.coverage;
 }

@@ -12,6 +12,7 @@
 
 #include "Colors.h"
 #include "Coverage.h"
+#include "Dilation.h"
 #include "LayerPlan.h"
 #include "TextShape.h"
 
@@ -37,7 +38,7 @@ public:
     void draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors, Engine engine,
               std::int64_t stampLimit = -1);
 
-    // Bytes held by the reusable buffers (for memory measurements).
+    // Bytes held by all buffers of the engines, work buffers included (for memory measurements).
     std::size_t bufferBytes() const;
     // The text mask of the last stamp or fast drawing.
     const Coverage& mask() const { return m_mask; }
@@ -64,6 +65,7 @@ private:
     std::uint64_t m_maskShape = 0;       // TextShape::id the mask was made from
     std::uint64_t m_maskGeneration = 0;  // changes whenever the mask is rasterised again
     Coverage m_layer;
+    DilationScratch m_scratch;
     std::map<int, Cached> m_rings;                  // by half-width
     std::map<std::pair<int, int>, Cached> m_steps;  // by half-width and number of steps
 };

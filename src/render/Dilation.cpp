@@ -18,20 +18,10 @@ int powerOfTwoBelow(int k)
     return p;
 }
 
-// Scratch rows reused between drawings (the engine runs on one thread per band).
-struct Scratch {
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t* take(size_t n)
-    {
-        if (bytes.size() < n)
-            bytes.resize(n);
-        return bytes.data();
-    }
-};
-
 // H(x, y) = max over |i| <= w of mask(x - i, y) for x in [left, left + width), rows [top, bottom].
 // Each row is laid out with w zero bytes on either side and widened by doubling.
-void horizontalRuns(const Coverage& mask, int w, int left, int width, int top, int bottom, Coverage& out)
+void horizontalRuns(const Coverage& mask, int w, int left, int width, int top, int bottom, Coverage& out,
+                    std::vector<std::uint8_t>& scratch)
 {
     out.resize(top <= bottom ? QRect(left, top, width, bottom - top + 1) : QRect());
     if (out.isEmpty())
@@ -40,8 +30,9 @@ void horizontalRuns(const Coverage& mask, int w, int left, int width, int top, i
     const int k = 2 * w + 1;
     const int p = powerOfTwoBelow(k);
     const int extended = width + 2 * w;
-    thread_local Scratch scratch;
-    std::uint8_t* row = scratch.take(static_cast<size_t>(extended + k + 16));
+    if (scratch.size() < static_cast<size_t>(extended + k + 16))
+        scratch.resize(static_cast<size_t>(extended + k + 16));
+    std::uint8_t* row = scratch.data();
     for (int y = top; y <= bottom; ++y) {
         // Extended index j is column left - w + j.
         std::memset(row, 0, static_cast<size_t>(extended + k + 16));
@@ -112,6 +103,12 @@ void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect&
 
 }  // namespace
 
+std::size_t DilationScratch::bytes() const
+{
+    return horizontal.capacityBytes() + vertical.capacityBytes() + prefix.capacityBytes() + suffix.capacityBytes() +
+           down.capacityBytes() + up.capacityBytes() + row.capacity();
+}
+
 QRect ringReach(const QRect& maskRect, int w)
 {
     return maskRect.isEmpty() ? QRect() : maskRect.adjusted(-w, -w, w, w);
@@ -122,7 +119,7 @@ QRect diagonalReach(const QRect& srcRect, int n)
     return srcRect.isEmpty() ? QRect() : srcRect.adjusted(0, 0, n - 1, n - 1);
 }
 
-void ringDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& out)
+void ringDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& out, DilationScratch& scratch)
 {
     const QRect domain = domainIn.intersected(ringReach(mask.rect(), w));
     if (w == 0 || domain.isEmpty()) {
@@ -131,13 +128,14 @@ void ringDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& ou
         return;
     }
     const QRect& m = mask.rect();
-    thread_local Coverage horizontal, vertical, prefix, suffix;
+    Coverage& horizontal = scratch.horizontal;
+    Coverage& vertical = scratch.vertical;
 
     // Horizontal runs are needed at rows y +- w of the domain, vertical ones at columns x +- w.
     horizontalRuns(mask, w, domain.left(), domain.width(), std::max(domain.top() - w, m.top()),
-                   std::min(domain.bottom() + w, m.bottom()), horizontal);
+                   std::min(domain.bottom() + w, m.bottom()), horizontal, scratch.row);
     verticalRuns(mask, w, std::max(domain.left() - w, m.left()), std::min(domain.right() + w, m.right()), domain,
-                 prefix, suffix, vertical);
+                 scratch.prefix, scratch.suffix, vertical);
 
     // The ring's four edges, row by row: H from w rows below and above, then V from w columns
     // right and left where it exists.
@@ -171,7 +169,7 @@ void ringDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& ou
     }
 }
 
-void diagonalMax(const Coverage& src, int n, const QRect& domainIn, Coverage& out)
+void diagonalMax(const Coverage& src, int n, const QRect& domainIn, Coverage& out, DilationScratch& scratch)
 {
     const QRect domain = domainIn.intersected(diagonalReach(src.rect(), n));
     out.reset(domain);
@@ -184,7 +182,8 @@ void diagonalMax(const Coverage& src, int n, const QRect& domainIn, Coverage& ou
     // Blocks of n rows: g runs down-right from a block's first row, h up-left from its last;
     // a run of n steps is one h and one g.
     const QRect work(domain.left() - (n - 1), domain.top() - (n - 1), domain.width() + n - 1, domain.height() + n - 1);
-    thread_local Coverage g, h;
+    Coverage& g = scratch.down;
+    Coverage& h = scratch.up;
     g.reset(work);
     h.reset(work);
     const QRect& s = src.rect();

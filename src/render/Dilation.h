@@ -5,14 +5,23 @@
 
 #include "Coverage.h"
 
+#include <vector>
+
 namespace kalvetra {
+
+// Work buffers of the kernels, kept by the caller between drawings.
+struct DilationScratch {
+    Coverage horizontal, vertical, prefix, suffix, down, up;
+    std::vector<std::uint8_t> row;
+    std::size_t bytes() const;
+};
 
 // out(p) = max over the border points o of the square of half-width w of mask(p - o),
 // computed for p in `domain` (clipped to where it can be non-zero). w >= 0.
-void ringDilate(const Coverage& mask, int w, const QRect& domain, Coverage& out);
+void ringDilate(const Coverage& mask, int w, const QRect& domain, Coverage& out, DilationScratch& scratch);
 
 // out(p) = max over k = 0 .. n-1 of src(p - (k, k)), for p in `domain` (clipped likewise).
-void diagonalMax(const Coverage& src, int n, const QRect& domain, Coverage& out);
+void diagonalMax(const Coverage& src, int n, const QRect& domain, Coverage& out, DilationScratch& scratch);
 
 // The rectangle a ring of half-width w / a diagonal run of n can make non-zero.
 QRect ringReach(const QRect& maskRect, int w);

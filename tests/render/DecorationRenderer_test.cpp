@@ -164,6 +164,65 @@ TEST(DecorationRenderer, ReusedBuffersGiveTheSameDrawing)
     EXPECT_TRUE(imagesEqual(drawWith(big, Engine::Fast, fresh), drawWith(big, Engine::Fast, reused)));
 }
 
+TEST(DecorationRenderer, KeptMaskRingsAndStepsNeverShowAStaleDrawing)
+{
+    // One renderer through a sequence of changes, each drawing compared with a fresh one.
+    EngineCase c;
+    c.type = DecorationType::SolidOutline;
+    c.shadow = 1;
+    c.canvas = {200, 150};
+    std::vector<EngineCase> sequence;
+    sequence.push_back(c);
+    c.anchor = {60, 140};  // moved: mask, rings and steps kept
+    sequence.push_back(c);
+    c.anchor = {-20, 30};  // partly off the surface
+    sequence.push_back(c);
+    c.bordering = 9;  // new rings
+    sequence.push_back(c);
+    c.text = u"縁Ah";  // new text, same length
+    sequence.push_back(c);
+    c.shadowPosition = 3;  // the shadow's steps move, the others stay
+    sequence.push_back(c);
+    c.type = DecorationType::DoubleOutline;
+    sequence.push_back(c);
+    c.size = 120;  // larger than the surface: the mask is cut
+    c.anchor = {100, 140};
+    sequence.push_back(c);
+    c.anchor = {20, 100};
+    sequence.push_back(c);
+    c.type = DecorationType::SolidOutline;
+    c.solid = 20;
+    sequence.push_back(c);
+
+    DecorationRenderer kept;
+    for (size_t i = 0; i < sequence.size(); ++i) {
+        DecorationRenderer fresh;
+        EXPECT_TRUE(imagesEqual(drawWith(sequence[i], Engine::Stamp, fresh), drawWith(sequence[i], Engine::Fast, kept)))
+            << "step " << i;
+    }
+}
+
+TEST(DecorationRenderer, HeaviestDrawingHoldsAtMostThreeTimesCanvasAndMask)
+{
+    // Size 500, Bordering 30, N = 100, shadow at 20 on 1920 x 1080: kept rings and steps and the
+    // work buffers included.
+    EngineCase c;
+    c.type = DecorationType::SolidOutline;
+    c.size = 500;
+    c.bordering = 30;
+    c.solid = 20;
+    c.shadow = 1;
+    c.shadowPosition = 20;
+    c.canvas = {1920, 1080};
+    c.anchor = {960, 800};
+    c.text = u"文字";
+    DecorationRenderer r;
+    const QImage img = drawWith(c, Engine::Fast, r);
+    const double canvasBytes = static_cast<double>(img.sizeInBytes());
+    const double maskBytes = static_cast<double>(r.mask().capacityBytes());
+    EXPECT_LE(canvasBytes + static_cast<double>(r.bufferBytes()), 3 * (canvasBytes + maskBytes));
+}
+
 TEST(DecorationRenderer, StampLimitStopsTheSlowEnginesEarly)
 {
     EngineCase c;
