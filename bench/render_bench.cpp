@@ -81,7 +81,7 @@ void drawScenario(benchmark::State& state, const Scenario& sc, Engine engine, bo
         state.SetIterationTime(elapsed.count() * scale);
     }
     state.counters["stamps"] = static_cast<double>(total);
-    if (engine == Engine::Fast) {
+    if (engine == Engine::Fast && !freshBuffers) {
         // Everything the drawing holds, canvas included, against the canvas plus the text mask.
         const double canvasBytes = static_cast<double>(canvas.image().sizeInBytes());
         const double maskBytes = static_cast<double>(kept.mask().capacityBytes());
