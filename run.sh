@@ -10,8 +10,8 @@ kalvetra_build default
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   sample="$PWD/build/sample.png"
   echo "No display is available, so Kalvetra's window cannot open here."
-  ./build/src/kalvetra-render --text "カルベトラ Kalvetra" --type 1 --shadow -o "$sample"
+  ./build/bin/kalvetra-render --text "カルベトラ Kalvetra" --type 1 --shadow -o "$sample"
   echo "Rendered a sample picture with kalvetra-render instead: $sample"
   exit 0
 fi
-exec ./build/src/kalvetra "$@"
+exec ./build/bin/kalvetra "$@"

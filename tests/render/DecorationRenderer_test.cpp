@@ -121,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         make("runsOffRightBottom", [](EngineCase& c) { c.anchor = {215, 118}; c.type = DecorationType::SolidOutline; c.shadow = 1; }),
         make("farOutside", [](EngineCase& c) { c.anchor = {-5000, -5000}; c.shadow = 1; }),
         make("tinySurface", [](EngineCase& c) { c.canvas = {1, 1}; c.anchor = {0, 10}; c.shadow = 1; }),
+        make("hugeSurface", [](EngineCase& c) { c.canvas = {3000, 2000}; c.anchor = {2950, 1990}; c.type = DecorationType::SolidOutline; c.shadow = 1; }),
         make("oddWidths", [](EngineCase& c) { c.canvas = {37, 23}; c.anchor = {18, 20}; c.bordering = 7; c.shadow = 1; c.type = DecorationType::SolidOutline; })),
     [](const ::testing::TestParamInfo<EngineCase>& info) { return std::string(info.param.name); });
 
