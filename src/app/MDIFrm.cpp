@@ -1,7 +1,15 @@
 #include "MDIFrm.h"
 
+#include "AppIcon.h"
+
+#include "ui/common/MdiChild.h"
+#include "ui/common/Twips.h"
+
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPalette>
 
 namespace kalvetra {
@@ -15,11 +23,53 @@ constexpr int ClientHeightTwips = 6885;
 MDIFrm::MDIFrm(QWidget* parent) : QMainWindow(parent), m_area(new QMdiArea(this))
 {
     setWindowTitle(QStringLiteral("カルベトラ"));
+    setWindowIcon(programIcon());
     // The workspace takes the system colour for application workspaces.
     m_area->setBackground(QApplication::palette().brush(QPalette::Dark));
     setCentralWidget(m_area);
-    const double twipsPerPixel = 1440.0 / logicalDpiX();
-    resize(static_cast<int>(ClientWidthTwips / twipsPerPixel + 0.5), static_cast<int>(ClientHeightTwips / twipsPerPixel + 0.5));
+    resize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips) + menuBar()->sizeHint().height());
+    connect(m_area, &QMdiArea::subWindowActivated, this, &MDIFrm::showMenusOf);
+}
+
+QMdiSubWindow* MDIFrm::addChild(QWidget* child, bool fixedSize)
+{
+    QMdiSubWindow* window = m_area->addSubWindow(child);
+    if (fixedSize) {
+        // A fixed dialog border: neither minimise nor maximise, no resizing.
+        window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        window->adjustSize();
+        window->setFixedSize(window->sizeHint());
+    }
+    return window;
+}
+
+void MDIFrm::showMenusOf(QMdiSubWindow* window)
+{
+    // Null when the frame itself loses the focus: the last child's menus stay.
+    if (!window)
+        return;
+    const auto* child = dynamic_cast<const MdiChild*>(window->widget());
+    if (!child)
+        return;
+    menuBar()->clear();
+    for (QMenu* menu : child->menus())
+        menuBar()->addMenu(menu);
+}
+
+void MDIFrm::closeEvent(QCloseEvent* event)
+{
+    // Every child but the settings window is asked first; any of them may cancel the exit.
+    for (QMdiSubWindow* window : m_area->subWindowList()) {
+        if (window->property("settingsWindow").toBool())
+            continue;
+        if (!window->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+    emit closeRequested();
 }
 
 }  // namespace kalvetra

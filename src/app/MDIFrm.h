@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class QMdiArea;
+class QMdiSubWindow;
 
 namespace kalvetra {
 
@@ -14,8 +15,20 @@ public:
     explicit MDIFrm(QWidget* parent = nullptr);
 
     QMdiArea* mdiArea() const { return m_area; }
+    // Puts a window into the frame as a child; `fixedSize` children cannot be resized.
+    QMdiSubWindow* addChild(QWidget* child, bool fixedSize);
+
+signals:
+    // The frame was asked to close and every other child agreed: the settings window's
+    // unload ends the program now.
+    void closeRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void showMenusOf(QMdiSubWindow* window);
+
     QMdiArea* m_area = nullptr;
 };
 

@@ -1,5 +1,9 @@
-// Kalvetra: decorated lettering. Starts the frame window.
-#include "MDIFrm.h"
+// Kalvetra: decorated lettering. Starts the program and runs it until the settings window's
+// unload ends it.
+#include "SubModule.h"
+#include "TerminationSignals.h"
+
+#include "ui/common/QtDialogs.h"
 
 #include <QApplication>
 
@@ -8,7 +12,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvetra"));
     QApplication::setApplicationVersion(QStringLiteral(KALVETRA_VERSION));
-    kalvetra::MDIFrm frame;
-    frame.show();
+    // The program ends with its settings window, not with its last visible window.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    kalvetra::QtDialogs dialogs;
+    kalvetra::SubModule program(dialogs, QCoreApplication::applicationDirPath());
+    QObject::connect(&program, &kalvetra::SubModule::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    kalvetra::handleTerminationSignals([&program] { program.settingsWindow().unload(); });
+    program.start();
     return QApplication::exec();
 }

@@ -1,0 +1,45 @@
+// Start-up and the end of the program: the frame, the settings window in its default state,
+// the program's own settings file beside the executable, its two options and, when asked
+// for, the last settings. Every way out runs the settings window's unload.
+#pragma once
+
+#include "MDIFrm.h"
+
+#include "platform/Dialogs.h"
+#include "ui/main/MainFrm.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace kalvetra {
+
+class SubModule : public QObject {
+    Q_OBJECT
+public:
+    // `programDirectory` holds "Kalvetra.ini" (the executable's folder in the program).
+    SubModule(Dialogs& dialogs, QString programDirectory);
+    ~SubModule() override;
+
+    // The start-up sequence, up to the point where the program only reacts to events.
+    void start();
+
+    MDIFrm& frame() { return *m_frame; }
+    MainFrm& settingsWindow() { return *m_main; }
+
+signals:
+    // The shutdown sequence has run; the process ends now.
+    void finished();
+
+private:
+    Dialogs& m_dialogs;
+    QString m_programDirectory;
+    std::unique_ptr<MDIFrm> m_frame;
+    MainFrm* m_main = nullptr;  // owned by the frame's MDI area
+};
+
+// The picture service the windows use to read picture files.
+std::optional<QImage> loadPictureFile(const QString& path);
+
+}  // namespace kalvetra

@@ -1,0 +1,16 @@
+// What the frame needs of its child windows: the menus it shows while the child is active.
+#pragma once
+
+#include <QList>
+
+class QMenu;
+
+namespace kalvetra {
+
+class MdiChild {
+public:
+    virtual ~MdiChild() = default;
+    virtual QList<QMenu*> menus() const = 0;
+};
+
+}  // namespace kalvetra

@@ -1,0 +1,128 @@
+#include "QtDialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace kalvetra {
+namespace {
+
+QWidget* ownerWidget(QObject* owner)
+{
+    return qobject_cast<QWidget*>(owner);
+}
+
+// "設定ファイル(*.ini)|*.ini" -> "設定ファイル(*.ini) (*.ini)", as Qt wants its name filters.
+QStringList nameFilters(const QString& filter)
+{
+    QStringList filters;
+    for (const FilterEntry& e : parseFilter(filter))
+        filters << e.description + QStringLiteral(" (") + e.patterns.split(u';', Qt::SkipEmptyParts).join(u' ') +
+                       QStringLiteral(")");
+    return filters;
+}
+
+FileDialogResult runFileDialog(QObject* owner, const FileDialogRequest& request, QFileDialog::AcceptMode mode)
+{
+    // Qt's own dialog everywhere: the same behaviour on every desktop, and tests can drive it.
+    QFileDialog dialog(ownerWidget(owner));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(nameFilters(request.filter));
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (request.flags & 4)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    FileDialogResult result;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        result.outcome = DialogOutcome::Cancelled;
+        result.errorNumber = CancelErrorNumber;
+        return result;
+    }
+    const QString path = withDefaultExtension(dialog.selectedFiles().first(), request.defaultExtension);
+    if (path.size() > request.maxFileNameLength) {
+        result.outcome = DialogOutcome::Failed;
+        result.errorNumber = BufferTooSmallErrorNumber;
+        result.errorDescription = QStringLiteral("ファイル名が長すぎます (%1 文字まで)。").arg(request.maxFileNameLength);
+        return result;
+    }
+    result.outcome = DialogOutcome::Chosen;
+    result.path = path;
+    return result;
+}
+
+}  // namespace
+
+FileDialogResult QtDialogs::openFile(QObject* owner, const FileDialogRequest& request)
+{
+    return runFileDialog(owner, request, QFileDialog::AcceptOpen);
+}
+
+FileDialogResult QtDialogs::saveFile(QObject* owner, const FileDialogRequest& request)
+{
+    return runFileDialog(owner, request, QFileDialog::AcceptSave);
+}
+
+ColorDialogResult QtDialogs::chooseColor(QObject* owner, std::uint32_t initialColor)
+{
+    const QColor initial(static_cast<int>(initialColor & 0xFF), static_cast<int>(initialColor >> 8 & 0xFF),
+                         static_cast<int>(initialColor >> 16 & 0xFF));
+    QColorDialog dialog(initial, ownerWidget(owner));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    ColorDialogResult result;
+    if (dialog.exec() != QDialog::Accepted) {
+        result.errorNumber = CancelErrorNumber;
+        return result;
+    }
+    const QColor c = dialog.selectedColor();
+    result.outcome = DialogOutcome::Chosen;
+    result.color = static_cast<std::uint32_t>(c.red()) | static_cast<std::uint32_t>(c.green()) << 8 |
+                   static_cast<std::uint32_t>(c.blue()) << 16;
+    return result;
+}
+
+MessageAnswer QtDialogs::message(QObject* owner, const QString& text, const QString& title, MessageIcon icon,
+                                 MessageButtons buttons)
+{
+    QMessageBox box(ownerWidget(owner));
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Stop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MessageIcon::None:
+        break;
+    }
+    if (buttons == MessageButtons::YesNoCancel) {
+        QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == yes)
+            return MessageAnswer::Yes;
+        if (box.clickedButton() == no)
+            return MessageAnswer::No;
+        return MessageAnswer::Cancel;
+    }
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+    return MessageAnswer::Ok;
+}
+
+}  // namespace kalvetra

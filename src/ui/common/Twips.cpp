@@ -1,0 +1,12 @@
+#include "Twips.h"
+
+#include "render/CreateFontModule.h"
+
+namespace kalvetra {
+
+double twipsPerPixel()
+{
+    return screenTwipsPerPixelX();
+}
+
+}  // namespace kalvetra

@@ -1,0 +1,359 @@
+// The settings window's controls, laid out from the design's twips, and the SettingsControls
+// side of the window. The handlers are in MainFrmHandlers.cpp.
+#include "MainFrm.h"
+
+#include "render/FontSubstitution.h"
+#include "ui/common/ToolbarIcons.h"
+#include "ui/common/Twips.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QToolBar>
+
+namespace kalvetra {
+namespace {
+
+// The client area as designed, and the height the window's load gives it (5000 twips outside,
+// less a caption and border), which leaves Picture3 below the visible area.
+constexpr int ClientWidthTwips = 6990;
+constexpr int VisibleClientHeightTwips = 4635;
+
+QLabel* label(QWidget* parent, const QString& text, const QRect& r)
+{
+    QLabel* l = text.contains(u'&') ? new AccessLabel(text, parent) : new QLabel(text, parent);
+    // NOTE: the design's label widths fit its own font to the pixel; a caption is never cut here.
+    l->setGeometry(QRect(r.topLeft(), QSize(std::max(r.width(), l->sizeHint().width()), r.height())));
+    return l;
+}
+
+QGroupBox* frame(QWidget* parent, const QString& title, const QRect& r)
+{
+    auto* f = new QGroupBox(title, parent);
+    f->setGeometry(r);
+    return f;
+}
+
+QSlider* slider(QWidget* parent, const QRect& r, int min, int max, int value, int largeChange, int tick)
+{
+    auto* s = new QSlider(Qt::Horizontal, parent);
+    s->setGeometry(r);
+    s->setRange(min, max);
+    s->setValue(value);
+    s->setSingleStep(1);
+    s->setPageStep(largeChange);
+    s->setTickInterval(tick);
+    s->setTickPosition(QSlider::TicksBelow);
+    return s;
+}
+
+}  // namespace
+
+MainFrm::MainFrm(Dialogs& dialogs, PictureLoader loadPicture, QWidget* parent)
+    : QWidget(parent), m_dialogs(dialogs), m_loadPicture(std::move(loadPicture))
+{
+    setWindowTitle(QStringLiteral("設定"));
+    // The window's own user-interface font: a 9-point Gothic, as the layout was designed for.
+    QFont uiFont(QStringLiteral("IPAPGothic"));
+    uiFont.setPixelSize(12);
+    setFont(uiFont);
+    setFixedSize(twipsToPixels(ClientWidthTwips), twipsToPixels(VisibleClientHeightTwips));
+    buildControls();
+    buildMenus();
+    setTabOrder();
+    connectHandlers();
+}
+
+MainFrm::~MainFrm() = default;
+
+void MainFrm::buildControls()
+{
+    Toolbar1 = new QToolBar(this);
+    Toolbar1->setGeometry(twipsRect(0, 0, 6990, 360));
+    Toolbar1->setIconSize(QSize(16, 16));
+
+    label(this, QStringLiteral("文字列(&C):"), twipsRect(120, 480, 810, 180));
+    Text1[0] = new QLineEdit(this);
+    Text1[0]->setGeometry(twipsRect(1080, 480, 2535, 330));
+
+    QGroupBox* frame1 = frame(this, QStringLiteral("フォント"), twipsRect(120, 840, 3495, 3495));
+    label(frame1, QStringLiteral("フォント(&F):"), twipsRect(120, 240, 825, 180));
+    Combo1 = new QComboBox(frame1);
+    Combo1->setGeometry(twipsRect(1080, 240, 2175, 300));
+    Combo1->setEditable(false);
+    const char16_t* const sizeLabels[] = {u"サイズ(&S):", u"横幅(&W):", u"角度(&E):"};
+    const int labelWidths[] = {765, 645, 615};
+    const int tops[] = {600, 1200, 1800};
+    const int ranges[3][4] = {{10, 500, 10, 25}, {10, 500, 30, 30}, {0, 360, 45, 45}};
+    for (int i = 0; i < 3; ++i) {
+        label(frame1, QString::fromUtf16(sizeLabels[i]), twipsRect(120, tops[i], labelWidths[i], 180));
+        Text2[i] = new QLineEdit(frame1);
+        // Three digits must fit the narrow box, whatever the font's digits measure.
+        QRect box = twipsRect(1080, tops[i], 375, 270);
+        box.setWidth(std::max(box.width(), Text2[i]->fontMetrics().horizontalAdvance(QStringLiteral("500")) + 12));
+        Text2[i]->setGeometry(box);
+        Text2[i]->installEventFilter(this);
+        Slider1[i] = slider(frame1, twipsRect(120, tops[i] + 240, 3255, 255), ranges[i][0], ranges[i][1],
+                            i == 2 ? 0 : 10, ranges[i][2], ranges[i][3]);
+    }
+    const struct {
+        int index;
+        const char16_t* text;
+        int left, top, width;
+    } checks[] = {{0, u"太字(&B)", 120, 2520, 975},
+                  {2, u"下線(&U)", 1200, 2520, 975},
+                  {4, u"縦書(&D)", 2280, 2520, 975},
+                  {1, u"斜体(&I)", 120, 2760, 975},
+                  {3, u"取消線(&O)", 1200, 2760, 1095}};
+    for (const auto& c : checks) {
+        Check1[c.index] = new CheckBox(QString::fromUtf16(c.text), frame1);
+        Check1[c.index]->setGeometry(twipsRect(c.left, c.top, c.width, 180));
+    }
+    Check3 = new CheckBox(QStringLiteral("中心のフォントを等倍描画"), frame1);
+    Check3->setGeometry(twipsRect(120, 3000, 2775, 180));
+
+    QGroupBox* frame2 = frame(this, QStringLiteral("幅"), twipsRect(3720, 40, 3135, 1215));
+    Label3[0] = label(frame2, QStringLiteral("縁取り(&O):"), twipsRect(120, 200, 765, 180));
+    Slider2[0] = slider(frame2, twipsRect(960, 200, 1935, 255), 1, 30, 5, 3, 2);
+    Label3[1] = label(frame2, QStringLiteral("影位置(&A):"), twipsRect(120, 495, 810, 180));
+    Slider2[1] = slider(frame2, twipsRect(960, 500, 1935, 255), 0, 20, 9, 3, 2);
+    Slider2[2] = slider(frame2, twipsRect(960, 795, 1935, 255), 0, 20, 5, 3, 2);
+    Label3[2] = label(frame2, QStringLiteral("立体幅(&L):"), twipsRect(120, 795, 780, 180));
+    Label3[1]->hide();
+    Slider2[1]->hide();
+
+    QGroupBox* frame3 = frame(this, QStringLiteral("種別"), twipsRect(3720, 1320, 1455, 1695));
+    auto* group = new QButtonGroup(this);
+    for (int i = 0; i < DecorationTypeCount; ++i) {
+        Option1[i] = new QRadioButton(decorationCaption(decorationTypeFromIndex(i)), frame3);
+        Option1[i]->setGeometry(twipsRect(120, 240 + 240 * i, i == 4 ? 1095 : 1215, 180));
+        group->addButton(Option1[i], i);
+    }
+    Check2 = new CheckBox(QStringLiteral("影付き"), frame3);
+    Check2->setGeometry(twipsRect(480, 1440, 855, 180));
+
+    QGroupBox* frame4 = frame(this, QStringLiteral("プレビュー"), twipsRect(5280, 1320, 1575, 1695));
+    Picture1 = new SurfaceView(frame4);
+    Picture1->setGeometry(twipsRect(120, 360, 1335, 1095));
+
+    QGroupBox* frame5 = frame(this, QStringLiteral("カラー"), twipsRect(3720, 3120, 3135, 1200));
+    Picture2 = new SurfaceView(frame5);
+    Picture2->setGeometry(twipsRect(120, 200, 1215, 920));
+    const char16_t* const slotLabels[] = {u"①", u"②", u"③", u"④", u"⑤", u"影"};
+    const int slotLeft[] = {1440, 1440, 1440, 1440, 2280, 2280};
+    const int slotTop[] = {240, 480, 720, 960, 720, 960};
+    for (int i = 0; i < ColorSlotCount; ++i) {
+        Label2[i] = label(frame5, QString::fromUtf16(slotLabels[i]), twipsRect(slotLeft[i], slotTop[i], 180, 180));
+        Command1[i] = new ColorButton(frame5);
+        Command1[i]->setGeometry(twipsRect(slotLeft[i] + 240, slotTop[i], 495, 180));
+    }
+    Label2[5]->hide();
+    Command1[5]->hide();
+    Command1[5]->setBackColor(colorValue(0, 0, 0));
+    auto* background = new QPushButton(QStringLiteral("背景画"), frame5);
+    background->setGeometry(twipsRect(2280, 240, 735, 250));
+    Command2 = background;
+
+    // The save buffer of the image windows, below the visible part of the window.
+    Picture3 = new SurfaceView(this);
+    Picture3->setGeometry(twipsRect(240, 4800, 2055, 495));
+
+    for (SurfaceView* view : {Picture1, Picture2, Picture3})
+        view->setFocusPolicy(Qt::NoFocus);
+}
+
+void MainFrm::buildMenus()
+{
+    auto* file = new QMenu(QStringLiteral("ファイル(&F)"), this);
+    MNU_F_O = file->addAction(QStringLiteral("設定ファイルを開く(&O)"));
+    MNU_F_S = file->addAction(QStringLiteral("設定をファイルに保存(&S)"));
+    file->addSeparator();
+    MNU_F_X = file->addAction(QStringLiteral("カルベトラの終了(&X)"));
+
+    auto* run = new QMenu(QStringLiteral("実行(&R)"), this);
+    MNU_R_D = run->addAction(QStringLiteral("デフォルトの設定に戻す(&D)"));
+
+    auto* options = new QMenu(QStringLiteral("設定(&T)"), this);
+    MNU_T_E = options->addAction(QStringLiteral("終了時に設定を保存する(&E)"));
+    MNU_T_S = options->addAction(QStringLiteral("子画面を閉じる時に保存確認(&S)"));
+    for (QAction* a : {MNU_T_E, MNU_T_S}) {
+        a->setCheckable(true);
+        a->setChecked(true);  // both options are on as designed
+    }
+    m_menus = {file, run, options};
+
+    QAction* save = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Save), QString());
+    save->setToolTip(QStringLiteral("設定ファイルの保存"));
+    connect(save, &QAction::triggered, this, &MainFrm::MNU_F_S_Click);
+}
+
+QList<QMenu*> MainFrm::menus() const
+{
+    return m_menus;
+}
+
+void MainFrm::setTabOrder()
+{
+    // Labels are kept in the list so that their access key can find the control after them.
+    QList<QWidget*> order;
+    const auto labels = findChildren<QLabel*>();
+    auto labelWith = [&labels](const QString& text) -> QLabel* {
+        for (QLabel* l : labels)
+            if (l->text() == text)
+                return l;
+        return nullptr;
+    };
+    order << labelWith(QStringLiteral("文字列(&C):")) << Text1[0] << labelWith(QStringLiteral("フォント(&F):")) << Combo1
+          << labelWith(QStringLiteral("サイズ(&S):")) << Text2[0] << Slider1[0] << labelWith(QStringLiteral("横幅(&W):"))
+          << Text2[1] << Slider1[1] << labelWith(QStringLiteral("角度(&E):")) << Text2[2] << Slider1[2] << Check1[0]
+          << Check1[2] << Check1[4] << Check1[1] << Check1[3] << Check3 << Label3[0] << Slider2[0] << Label3[1]
+          << Slider2[1];
+    for (QRadioButton* b : Option1)
+        order << b;
+    for (int i = 0; i < 5; ++i)
+        order << Label2[i] << Command1[i];
+    order << Check2 << Slider2[2] << Label3[2] << Command1[5] << Label2[5] << Command2;
+    m_tabOrder = order;
+
+    QWidget* previous = nullptr;
+    for (QWidget* w : order) {
+        if (qobject_cast<QLabel*>(w))
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+    // A label's access key moves the focus to the next control after it that can take it.
+    for (QWidget* w : order)
+        if (auto* l = qobject_cast<AccessLabel*>(w))
+            l->setFocusTarget([this, l] { return controlAfter(l); });
+}
+
+QWidget* MainFrm::controlAfter(QWidget* label) const
+{
+    const qsizetype at = m_tabOrder.indexOf(label);
+    for (qsizetype i = at + 1; i < m_tabOrder.size(); ++i) {
+        QWidget* w = m_tabOrder[i];
+        if (!qobject_cast<QLabel*>(w) && w->isVisibleTo(this) && w->isEnabled())
+            return w;
+    }
+    return nullptr;
+}
+
+// ---- SettingsControls ---------------------------------------------------------------------
+
+QSlider* MainFrm::sliderOf(Slider slider) const
+{
+    const int i = static_cast<int>(slider);
+    return i < 3 ? Slider1[static_cast<size_t>(i)] : Slider2[static_cast<size_t>(i - 3)];
+}
+
+CheckBox* MainFrm::checkOf(Check check) const
+{
+    switch (check) {
+    case Check::TwiceDraw:
+        return Check3;
+    case Check::Shadow:
+        return Check2;
+    default:
+        return Check1[static_cast<size_t>(check)];
+    }
+}
+
+int MainFrm::sliderValue(Slider slider) const
+{
+    return sliderOf(slider)->value();
+}
+
+QString MainFrm::numberBoxText(Slider slider) const
+{
+    return hasNumberBox(slider) ? Text2[static_cast<size_t>(slider)]->text() : QString();
+}
+
+int MainFrm::checkValue(Check check) const
+{
+    return checkOf(check)->value();
+}
+
+QString MainFrm::fontName() const
+{
+    return Combo1->currentText();
+}
+
+DecorationType MainFrm::selectedType() const
+{
+    for (int i = 0; i < DecorationTypeCount; ++i)
+        if (Option1[i]->isChecked())
+            return decorationTypeFromIndex(i);
+    return DecorationType::None;
+}
+
+ColorValue MainFrm::color(int slot) const
+{
+    return Command1[static_cast<size_t>(slot)]->backColor();
+}
+
+void MainFrm::storeSlider(Slider slider, int value)
+{
+    sliderOf(slider)->setValue(value);
+}
+
+void MainFrm::storeNumberBoxText(Slider slider, const QString& text)
+{
+    Text2[static_cast<size_t>(slider)]->setText(text);
+}
+
+void MainFrm::storeCheck(Check check, int value)
+{
+    checkOf(check)->setValue(value);
+}
+
+void MainFrm::storeFontName(const QString& name)
+{
+    Combo1->setCurrentIndex(Combo1->findText(name, Qt::MatchFixedString));
+}
+
+void MainFrm::storeSelectedType(DecorationType type)
+{
+    const int i = static_cast<int>(type);
+    if (i >= 0 && i < DecorationTypeCount)
+        Option1[i]->setChecked(true);
+}
+
+void MainFrm::storeColor(int slot, ColorValue value)
+{
+    Command1[static_cast<size_t>(slot)]->setBackColor(value);
+}
+
+std::optional<QString> MainFrm::fontListEntry(const QString& name) const
+{
+    const int i = Combo1->findText(name, Qt::MatchFixedString);
+    if (i < 0)
+        return std::nullopt;
+    return Combo1->itemText(i);
+}
+
+void MainFrm::fillFontList(const QStringList& families)
+{
+    // Adding names selects nothing and runs no handler, as the list's AddItem does.
+    QStringList names = families;
+    for (const char16_t* windowsFace : {u"ＭＳ Ｐゴシック", u"ＭＳ ゴシック", u"ＭＳ Ｐ明朝", u"ＭＳ 明朝", u"MS UI Gothic"}) {
+        const QString face = QString::fromUtf16(windowsFace);
+        // The Windows faces that a settings file names are offered through their substitutes.
+        if (!names.contains(face) && families.contains(substituteFontFamily(face)))
+            names << face;
+    }
+    const QSignalBlocker blocker(Combo1);
+    Combo1->clear();
+    Combo1->addItems(names);
+    Combo1->setCurrentIndex(-1);
+}
+
+}  // namespace kalvetra

@@ -1,0 +1,149 @@
+// The settings window: every control that defines the decorated text, the live preview and
+// the colour guide. The controls are the one store of the settings; loading, saving and the
+// defaults work on them through SettingsControls, and assigning a control from code runs the
+// same handler as the user's action.
+#pragma once
+
+#include "platform/Dialogs.h"
+#include "render/DecorationRenderer.h"
+#include "settings/SettingsControls.h"
+#include "ui/common/Controls.h"
+#include "ui/common/MdiChild.h"
+#include "ui/common/SurfaceView.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
+class QSlider;
+class QToolBar;
+
+namespace kalvetra {
+
+// Reads a picture file as the picture service does (empty optional when it cannot).
+using PictureLoader = std::function<std::optional<QImage>(const QString& path)>;
+
+class MainFrm : public QWidget, public SettingsControls, public MdiChild {
+    Q_OBJECT
+public:
+    MainFrm(Dialogs& dialogs, PictureLoader loadPicture, QWidget* parent = nullptr);
+    ~MainFrm() override;
+
+    QList<QMenu*> menus() const override;
+
+    // ---- SettingsControls: read side -------------------------------------------------
+    int sliderValue(Slider slider) const override;
+    QString numberBoxText(Slider slider) const override;
+    int checkValue(Check check) const override;
+    QString fontName() const override;
+    DecorationType selectedType() const override;
+    ColorValue color(int slot) const override;
+
+    // ---- Program-wide state ------------------------------------------------------------
+    QString saveFile;               // the program's own settings file
+    QString BackgroundPicturePath;  // the background picture chosen with 背景画, or empty
+
+    // The font list of Combo1 (start-up step 5).
+    void fillFontList(const QStringList& families);
+
+    // Handlers and commands the program and other windows call.
+    void Option1_Click(int index);
+    void DrawPreview();
+    void DrawColorGuide();
+    void MNU_R_D_Click();
+    void MNU_F_O_Click();
+    void MNU_F_S_Click();
+    void MNU_F_X_Click();
+
+    // The options of the 設定 menu.
+    bool autoSave() const;
+    bool saveMessage() const;
+    void setAutoSave(bool on);
+    void setSaveMessage(bool on);
+
+    // The shutdown sequence: the options, the settings when asked for; then `unloaded`.
+    void unload();
+
+    // Controls, named as the program names them (for the windows that read them and tests).
+    std::array<QLineEdit*, 1> Text1{};
+    QComboBox* Combo1 = nullptr;
+    std::array<QLineEdit*, 3> Text2{};
+    std::array<QSlider*, 3> Slider1{};
+    std::array<CheckBox*, 5> Check1{};
+    CheckBox* Check3 = nullptr;
+    CheckBox* Check2 = nullptr;
+    std::array<QSlider*, 3> Slider2{};
+    std::array<QLabel*, 3> Label3{};
+    std::array<QRadioButton*, 5> Option1{};
+    std::array<ColorButton*, 6> Command1{};
+    std::array<QLabel*, 6> Label2{};
+    QWidget* Command2 = nullptr;
+    SurfaceView* Picture1 = nullptr;
+    SurfaceView* Picture2 = nullptr;
+    SurfaceView* Picture3 = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    QAction* MNU_F_O = nullptr;
+    QAction* MNU_F_S = nullptr;
+    QAction* MNU_F_X = nullptr;
+    QAction* MNU_R_D = nullptr;
+    QAction* MNU_T_E = nullptr;
+    QAction* MNU_T_S = nullptr;
+
+signals:
+    // The shutdown sequence has run: the program ends now.
+    void unloaded();
+
+protected:
+    // ---- SettingsControls: assignments ---------------------------------------------------
+    void storeSlider(Slider slider, int value) override;
+    void storeNumberBoxText(Slider slider, const QString& text) override;
+    void storeCheck(Check check, int value) override;
+    void storeFontName(const QString& name) override;
+    void storeSelectedType(DecorationType type) override;
+    void storeColor(int slot, ColorValue value) override;
+    std::optional<QString> fontListEntry(const QString& name) const override;
+    void applyDecorationType(DecorationType type) override;
+
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void connectHandlers();
+    void setTabOrder();
+
+    QSlider* sliderOf(Slider slider) const;
+    CheckBox* checkOf(Check check) const;
+
+    // Handlers of the window's controls.
+    void Check2_Click();
+    void Slider1_Change(int index);
+    void Text2_KeyUp(int index);
+    void Text2_LostFocus(int index);
+    void Combo1_Click();
+    void Command1_Click(int index);
+    void Command2_Click();
+    QWidget* controlAfter(QWidget* label) const;
+
+    Dialogs& m_dialogs;
+    PictureLoader m_loadPicture;
+    DecorationRenderer m_previewRenderer;
+    DecorationRenderer m_guideRenderer;
+    QList<QMenu*> m_menus;
+    QList<QWidget*> m_tabOrder;  // the focusable controls and labels, in tab order
+    bool m_unloaded = false;
+};
+
+}  // namespace kalvetra

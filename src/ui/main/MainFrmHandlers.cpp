@@ -1,0 +1,365 @@
+// The settings window's handlers: what each control, menu item and paint does.
+#include "MainFrm.h"
+
+#include "render/ColorGuide.h"
+#include "render/DecoratedDrawing.h"
+#include "render/FontSubstitution.h"
+#include "render/Rounding.h"
+#include "settings/DefaultSettings.h"
+#include "settings/SaveIniModule.h"
+#include "settings/SettingValues.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsKeys.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+namespace kalvetra {
+namespace {
+
+// What a number box goes back to after a text that is not a number.
+const char16_t* const ResetValues[] = {u"50", u"100", u"0"};
+
+const QString SettingsFilter = QStringLiteral("設定ファイル(*.ini)|*.ini");
+const QString BackgroundFilter = QStringLiteral(
+    "イメージファイル(jpeg,bmp,ico,cur,rle,wmf,emf)|*.jpeg;*.jpg;*.bmp;*.ico;*.cur;*.rle;*.wmf;*.emf|"
+    "ビットマップ(*.bmp)|*.bmp|アイコン(*.ico)|*.ico|カーソル ファイル(*.cur)|*.cur|"
+    "run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf");
+
+// The hourglass over the window for the length of a command.
+class Hourglass {
+public:
+    explicit Hourglass(QWidget* w) : m_widget(w) { m_widget->setCursor(Qt::WaitCursor); }
+    ~Hourglass() { m_widget->unsetCursor(); }
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+
+private:
+    QWidget* m_widget;
+};
+
+}  // namespace
+
+void MainFrm::connectHandlers()
+{
+    for (int i = 0; i < DecorationTypeCount; ++i)
+        connect(Option1[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                Option1_Click(i);
+        });
+    connect(Check2, &QCheckBox::stateChanged, this, &MainFrm::Check2_Click);
+    for (CheckBox* c : Check1)
+        connect(c, &QCheckBox::stateChanged, this, &MainFrm::DrawPreview);
+    connect(Check3, &QCheckBox::stateChanged, this, &MainFrm::DrawPreview);
+    connect(Combo1, &QComboBox::currentIndexChanged, this, &MainFrm::Combo1_Click);
+    for (int i = 0; i < 3; ++i) {
+        connect(Slider1[i], &QSlider::valueChanged, this, [this, i] { Slider1_Change(i); });
+        // The width sliders redraw the preview only, never the colour guide.
+        connect(Slider2[i], &QSlider::valueChanged, this, &MainFrm::DrawPreview);
+    }
+    for (int i = 0; i < ColorSlotCount; ++i)
+        connect(Command1[i], &QAbstractButton::clicked, this, [this, i] { Command1_Click(i); });
+    connect(qobject_cast<QPushButton*>(Command2), &QPushButton::clicked, this, &MainFrm::Command2_Click);
+
+    connect(MNU_F_O, &QAction::triggered, this, &MainFrm::MNU_F_O_Click);
+    connect(MNU_F_S, &QAction::triggered, this, &MainFrm::MNU_F_S_Click);
+    connect(MNU_F_X, &QAction::triggered, this, &MainFrm::MNU_F_X_Click);
+    connect(MNU_R_D, &QAction::triggered, this, &MainFrm::MNU_R_D_Click);
+    // The two options only flip their own check marks (QAction does that by itself).
+}
+
+// ---- Drawing ------------------------------------------------------------------------------
+
+void MainFrm::DrawPreview()
+{
+    PreviewInputs in;
+    in.fontName = Combo1->currentText();
+    for (int i = 0; i < 3; ++i)
+        (i == 0 ? in.sizeText : i == 1 ? in.aspectText : in.escapeText) = Text2[i]->text();
+    for (int i = 0; i < 5; ++i)
+        in.styleChecks[static_cast<size_t>(i)] = Check1[i]->value();
+    in.twiceDrawCheck = Check3->value();
+    in.widths = {Slider2[0]->value(), Slider2[1]->value(), Slider2[2]->value(), Check2->value(), Check3->value() != 0};
+    for (int slot = 0; slot < ColorSlotCount; ++slot)
+        in.colors[static_cast<size_t>(slot)] = color(slot);
+    in.type = selectedType();
+    ::kalvetra::DrawPreview(Picture1->surface(), in, Engine::Fast, m_previewRenderer);
+    Picture1->update();
+}
+
+void MainFrm::DrawColorGuide()
+{
+    ColorGuideInputs in;
+    in.type = selectedType();
+    in.shadowOn = Check2->value() == 1;
+    in.shadowShift = Slider2[1]->value();
+    for (int slot = 0; slot < ColorSlotCount; ++slot)
+        in.colors[static_cast<size_t>(slot)] = color(slot);
+    in.windowBackground = palette().color(QPalette::Window);
+    in.labelFont = font();
+    const LabelColors labels = ::kalvetra::DrawColorGuide(Picture2->surface(), in, Engine::Fast, m_guideRenderer);
+    for (size_t k = 0; k < labels.size(); ++k)
+        if (labels[k]) {
+            QPalette pal = Label2[k]->palette();
+            pal.setColor(QPalette::WindowText, toQColor(*labels[k]));
+            Label2[k]->setPalette(pal);
+        }
+    Picture2->update();
+}
+
+void MainFrm::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    DrawPreview();
+    DrawColorGuide();
+}
+
+// ---- Decoration type and shadow -----------------------------------------------------------
+
+void MainFrm::Option1_Click(int index)
+{
+    applyType(index);
+}
+
+void MainFrm::applyDecorationType(DecorationType type)
+{
+    // The preview and the guide drop their background picture; the path stays for the images.
+    Picture1->surface().setPicture({});
+    Picture2->surface().setPicture({});
+    if (const std::optional<DecorationVisibility> v = decorationVisibility(type)) {
+        SettingsControls::applyDecorationType(type);
+        Command1[2]->setVisible(v->slot3);
+        Label2[2]->setVisible(v->slot3);
+        Command1[3]->setVisible(v->slot4);
+        Label2[3]->setVisible(v->slot4);
+        Command1[4]->setVisible(v->slot5);
+        Label2[4]->setVisible(v->slot5);
+        Slider2[0]->setVisible(v->outlineWidth);
+        Label3[0]->setVisible(v->outlineWidth);
+        Slider2[2]->setVisible(v->solidDepth);
+        Label3[2]->setVisible(v->solidDepth);
+    }
+    DrawPreview();
+    DrawColorGuide();
+}
+
+void MainFrm::Check2_Click()
+{
+    // Only a checked box shows the shadow controls; grey (2) hides them like unchecked.
+    const bool on = Check2->value() == 1;
+    for (QWidget* w : {static_cast<QWidget*>(Label3[1]), static_cast<QWidget*>(Slider2[1]),
+                       static_cast<QWidget*>(Label2[5]), static_cast<QWidget*>(Command1[5])})
+        w->setVisible(on);
+    DrawPreview();
+    DrawColorGuide();
+}
+
+// ---- Font, sizes and number boxes ---------------------------------------------------------
+
+void MainFrm::Combo1_Click()
+{
+    DrawPreview();
+    QFont f = Text1[0]->font();
+    f.setFamily(substituteFontFamily(Combo1->currentText()));
+    Text1[0]->setFont(f);
+}
+
+void MainFrm::Slider1_Change(int index)
+{
+    Text2[index]->setText(QString::number(Slider1[index]->value()));
+    DrawPreview();
+}
+
+void MainFrm::Text2_KeyUp(int index)
+{
+    QLineEdit* box = Text2[index];
+    QSlider* slider = Slider1[index];
+    if (const std::optional<double> v = numberFromText(box->text())) {
+        // Out of range while typing: left alone until the box loses the focus.
+        if (*v >= slider->minimum() && *v <= slider->maximum())
+            slider->setValue(roundToLong(*v));
+        return;
+    }
+    m_dialogs.message(this, QStringLiteral("値が誤っています。\n数値(半角)を指定してください。"), QStringLiteral("エラー"),
+                      MessageIcon::Exclamation, MessageButtons::Ok);
+    box->setText(QString::fromUtf16(ResetValues[index]));
+    box->setSelection(0, static_cast<int>(box->text().size()));
+}
+
+void MainFrm::Text2_LostFocus(int index)
+{
+    QLineEdit* box = Text2[index];
+    QSlider* slider = Slider1[index];
+    const std::optional<double> v = numberFromText(box->text());
+    if (v && *v >= slider->minimum() && *v <= slider->maximum())
+        slider->setValue(roundToLong(*v));
+    else
+        box->setText(QString::number(slider->value()));
+}
+
+bool MainFrm::eventFilter(QObject* watched, QEvent* event)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (watched != Text2[i])
+            continue;
+        if (event->type() == QEvent::KeyRelease) {
+            Text2_KeyUp(i);
+        } else if (event->type() == QEvent::FocusOut) {
+            // Focus leaving for another control; a message box or another application taking
+            // the window's focus is no LostFocus.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                Text2_LostFocus(i);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- Colours and the background picture ---------------------------------------------------
+
+void MainFrm::Command1_Click(int index)
+{
+    // The dialog starts at black, not at the slot's colour.
+    const ColorDialogResult chosen = m_dialogs.chooseColor(this, 0);
+    if (chosen.outcome != DialogOutcome::Chosen)
+        return;
+    Command1[index]->setBackColor(chosen.color & 0xFFFFFF);
+    if (index == BackgroundSlot) {
+        Picture1->surface().setPicture({});
+        Picture2->surface().setPicture({});
+    }
+    DrawPreview();
+    DrawColorGuide();
+    Text1[0]->setFocus();
+    // Any colour choice ends the background picture of the image windows.
+    BackgroundPicturePath.clear();
+}
+
+void MainFrm::Command2_Click()
+{
+    FileDialogRequest request;
+    request.filter = BackgroundFilter;
+    request.defaultExtension = QStringLiteral("bmp");
+    const FileDialogResult result = m_dialogs.openFile(this, request);
+    QCoreApplication::processEvents();
+    const Hourglass hourglass(this);
+    switch (result.outcome) {
+    case DialogOutcome::Chosen:
+        if (const std::optional<QImage> picture = m_loadPicture(result.path)) {
+            Picture1->surface().setPicture(*picture);
+            Picture2->surface().setPicture(*picture);
+            BackgroundPicturePath = result.path;
+        } else {
+            BackgroundPicturePath.clear();
+        }
+        break;
+    case DialogOutcome::Cancelled:
+        BackgroundPicturePath.clear();
+        break;
+    case DialogOutcome::Failed:
+        m_dialogs.message(this, result.errorDescription, QStringLiteral("イメージを開く"), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
+        BackgroundPicturePath.clear();
+        break;
+    }
+    DrawPreview();
+    DrawColorGuide();
+    Text1[0]->setFocus();
+}
+
+// ---- Menu commands ------------------------------------------------------------------------
+
+void MainFrm::MNU_R_D_Click()
+{
+    restoreDefaultSettings(*this);
+    DrawPreview();
+}
+
+void MainFrm::MNU_F_O_Click()
+{
+    FileDialogRequest request;
+    request.filter = SettingsFilter;
+    request.defaultExtension = QStringLiteral("ini");
+    const FileDialogResult result = m_dialogs.openFile(this, request);
+    QCoreApplication::processEvents();
+    if (result.outcome == DialogOutcome::Chosen)
+        loadSetting(result.path, *this);
+    else if (result.outcome == DialogOutcome::Failed)
+        m_dialogs.message(this, result.errorDescription, QStringLiteral("設定を開く"), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
+    DrawPreview();
+}
+
+void MainFrm::MNU_F_S_Click()
+{
+    FileDialogRequest request;
+    request.fileName = QStringLiteral("無題");
+    request.filter = SettingsFilter;
+    request.defaultExtension = QStringLiteral("ini");
+    const FileDialogResult result = m_dialogs.saveFile(this, request);
+    QCoreApplication::processEvents();
+    if (result.outcome == DialogOutcome::Chosen)
+        saveSettings(result.path, *this);
+    else if (result.outcome == DialogOutcome::Failed)
+        m_dialogs.message(this, result.errorDescription, QStringLiteral("設定保存"), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
+}
+
+void MainFrm::MNU_F_X_Click()
+{
+    unload();
+}
+
+bool MainFrm::autoSave() const
+{
+    return MNU_T_E->isChecked();
+}
+
+bool MainFrm::saveMessage() const
+{
+    return MNU_T_S->isChecked();
+}
+
+void MainFrm::setAutoSave(bool on)
+{
+    MNU_T_E->setChecked(on);
+}
+
+void MainFrm::setSaveMessage(bool on)
+{
+    MNU_T_S->setChecked(on);
+}
+
+// ---- Shutdown -----------------------------------------------------------------------------
+
+void MainFrm::unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    // Every step runs whatever the one before it did; nothing is reported.
+    const QString section = QString::fromUtf16(SettingSection);
+    WriteIni(saveFile, section, QString::fromUtf16(SaveMessageKey), truthValueText(saveMessage()));
+    WriteIni(saveFile, section, QString::fromUtf16(AutoSaveKey), truthValueText(autoSave()));
+    if (autoSave())
+        saveSettings(saveFile, *this);
+    emit unloaded();
+}
+
+void MainFrm::closeEvent(QCloseEvent* event)
+{
+    // Closing the settings window ends the program.
+    unload();
+    event->accept();
+}
+
+}  // namespace kalvetra
