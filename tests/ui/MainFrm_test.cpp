@@ -1,0 +1,364 @@
+// The settings window driven as a user drives it, with scripted dialogs.
+#include "FakeDialogs.h"
+#include "TestFiles.h"
+
+#include "app/SubModule.h"
+#include "platform/Cp932.h"
+#include "settings/SaveIniModule.h"
+#include "ui/main/MainFrm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+
+#include <gtest/gtest.h>
+
+using namespace kalvetra;
+using kalvetra::test::FakeDialogs;
+using kalvetra::test::TestFiles;
+
+namespace {
+
+constexpr ColorValue White = colorValue(255, 255, 255);
+
+class SettingsWindow : public ::testing::Test {
+protected:
+    FakeDialogs dialogs;
+    TestFiles files;
+    std::unique_ptr<MainFrm> w;
+
+    void SetUp() override
+    {
+        // The window's load and start-up's defaults, as the program runs them.
+        w = std::make_unique<MainFrm>(dialogs, loadPictureFile);
+        w->selectType(static_cast<int>(DecorationType::TripleOutline));
+        w->fillFontList(QFontDatabase::families());
+        w->MNU_R_D_Click();
+    }
+
+    // A key released in a number box, after its text became `text`.
+    void typeInto(int box, const QString& text)
+    {
+        w->Text2[static_cast<size_t>(box)]->setText(text);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_0, Qt::NoModifier);
+        QApplication::sendEvent(w->Text2[static_cast<size_t>(box)], &release);
+    }
+
+    void leave(int box)
+    {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(w->Text2[static_cast<size_t>(box)], &out);
+    }
+
+    QImage preview() const { return w->Picture1->surface().image(); }
+    QImage guide() const { return w->Picture2->surface().image(); }
+
+    QString picturePath(QRgb color)
+    {
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(color);
+        const QString path = files.path(QStringLiteral("bg.bmp"));
+        picture.save(path);
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST_F(SettingsWindow, StartsInTheDefaultState)
+{
+    EXPECT_EQ(w->selectedType(), DecorationType::TripleOutline);
+    EXPECT_EQ(w->Combo1->currentText(), QStringLiteral("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(w->Text2[0]->text(), QStringLiteral("50"));
+    EXPECT_EQ(w->Text2[1]->text(), QStringLiteral("100"));
+    EXPECT_EQ(w->Text2[2]->text(), QStringLiteral("0"));
+    EXPECT_EQ(w->Slider2[0]->value(), 5);
+    EXPECT_EQ(w->color(0), colorValue(130, 130, 255));
+    EXPECT_EQ(w->color(4), colorValue(255, 0, 0));
+    EXPECT_EQ(w->color(5), colorValue(0, 0, 0));
+    EXPECT_TRUE(w->Slider2[1]->isHidden());
+    EXPECT_TRUE(w->Command1[5]->isHidden());
+    EXPECT_TRUE(w->Slider2[2]->isHidden());  // no solid depth for the triple outline
+    EXPECT_TRUE(w->autoSave());
+    EXPECT_TRUE(w->saveMessage());
+    // The preview shows the sample on colour ①.
+    EXPECT_EQ(preview().pixel(1, 1), toArgb(colorValue(130, 130, 255)));
+    EXPECT_NE(preview().pixel(preview().width() / 2, preview().height() / 2 + 14), preview().pixel(1, 1));
+}
+
+TEST_F(SettingsWindow, NormalHidesTheInnerSlotsAndBothWidthsAndSetsTwoColours)
+{
+    w->Command1[2]->setBackColor(colorValue(1, 2, 3));
+    w->Option1[4]->setChecked(true);
+    EXPECT_TRUE(w->Command1[2]->isHidden());
+    EXPECT_TRUE(w->Label2[3]->isHidden());
+    EXPECT_TRUE(w->Command1[4]->isHidden());
+    EXPECT_TRUE(w->Slider2[0]->isHidden());
+    EXPECT_TRUE(w->Label3[0]->isHidden());
+    EXPECT_TRUE(w->Slider2[2]->isHidden());
+    EXPECT_EQ(w->color(0), colorValue(130, 130, 255));
+    EXPECT_EQ(w->color(1), White);
+    EXPECT_EQ(w->color(2), colorValue(1, 2, 3));  // untouched
+
+    w->Option1[1]->setChecked(true);
+    EXPECT_EQ(w->color(2), colorValue(0, 0, 255));
+    EXPECT_EQ(w->color(4), colorValue(255, 0, 0));
+    EXPECT_FALSE(w->Command1[4]->isHidden());
+
+    w->Option1[3]->setChecked(true);
+    EXPECT_EQ(w->color(2), colorValue(255, 0, 5));
+    EXPECT_FALSE(w->Slider2[0]->isHidden());
+    w->Option1[0]->setChecked(true);
+    EXPECT_FALSE(w->Slider2[2]->isHidden());
+}
+
+TEST_F(SettingsWindow, OnlyACheckedShadowSwitchShowsTheShadowControls)
+{
+    w->Check2->setValue(1);
+    EXPECT_FALSE(w->Slider2[1]->isHidden());
+    EXPECT_FALSE(w->Label3[1]->isHidden());
+    EXPECT_FALSE(w->Command1[5]->isHidden());
+    EXPECT_FALSE(w->Label2[5]->isHidden());
+    const QImage withShadow = preview();
+    w->Check2->setValue(2);
+    EXPECT_TRUE(w->Slider2[1]->isHidden());
+    EXPECT_TRUE(w->Command1[5]->isHidden());
+    EXPECT_NE(preview(), withShadow);  // the grey switch draws no shadow
+    // A user's click goes from grey to checked, never to grey.
+    w->Check2->click();
+    EXPECT_EQ(w->Check2->value(), 1);
+    w->Check2->click();
+    EXPECT_EQ(w->Check2->value(), 0);
+}
+
+TEST_F(SettingsWindow, TypedNumbersReachTheSliderOnlyWhenInRange)
+{
+    typeInto(0, QStringLiteral("600"));
+    EXPECT_EQ(w->Slider1[0]->value(), 50);
+    EXPECT_EQ(w->Text2[0]->text(), QStringLiteral("600"));
+    leave(0);
+    EXPECT_EQ(w->Text2[0]->text(), QStringLiteral("50"));
+
+    typeInto(0, QStringLiteral("5"));
+    EXPECT_EQ(w->Slider1[0]->value(), 50);
+    leave(0);
+    EXPECT_EQ(w->Text2[0]->text(), QStringLiteral("50"));
+
+    typeInto(0, QStringLiteral("13.5"));
+    EXPECT_EQ(w->Slider1[0]->value(), 14);
+    EXPECT_EQ(w->Text2[0]->text(), QStringLiteral("14"));
+    typeInto(0, QStringLiteral("12.5"));
+    EXPECT_EQ(w->Slider1[0]->value(), 12);
+
+    // Leaving a box with a number in range sets the slider too.
+    w->Text2[2]->setText(QStringLiteral(" 45 "));
+    leave(2);
+    EXPECT_EQ(w->Slider1[2]->value(), 45);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SettingsWindow, AnEmptiedBoxIsAnErrorAndGetsItsResetValueSelected)
+{
+    w->Slider1[1]->setValue(200);
+    typeInto(1, QString());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("値が誤っています。\n数値(半角)を指定してください。"));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("エラー"));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(w->Text2[1]->text(), QStringLiteral("100"));
+    EXPECT_EQ(w->Text2[1]->selectedText(), QStringLiteral("100"));
+    EXPECT_EQ(w->Slider1[1]->value(), 200);  // the slider waits for the next key or leaving
+
+    typeInto(0, QStringLiteral("abc"));
+    EXPECT_EQ(w->Text2[0]->text(), QStringLiteral("50"));
+    typeInto(2, QStringLiteral("1,5"));
+    EXPECT_EQ(w->Text2[2]->text(), QStringLiteral("0"));
+    EXPECT_EQ(dialogs.messages.size(), 3u);
+}
+
+TEST_F(SettingsWindow, SlidersWriteTheirBoxesAndTheOffsetSliderLeavesTheGuideAlone)
+{
+    w->Slider1[0]->setValue(120);
+    EXPECT_EQ(w->Text2[0]->text(), QStringLiteral("120"));
+    w->Check2->setValue(1);
+    const QImage guideBefore = guide();
+    const QImage previewBefore = preview();
+    w->Slider2[1]->setValue(3);
+    EXPECT_EQ(guide(), guideBefore);
+    EXPECT_NE(preview(), previewBefore);
+    // The guide shows the new offset at its next drawing.
+    w->DrawColorGuide();
+    EXPECT_NE(guide(), guideBefore);
+}
+
+TEST_F(SettingsWindow, ColourChoiceStartsAtBlackAndEmptiesTheBackgroundPath)
+{
+    const QString picture = picturePath(qRgb(10, 200, 30));
+    dialogs.chooseFile(picture);
+    QMetaObject::invokeMethod(w->Command2, "click");
+    EXPECT_EQ(w->BackgroundPicturePath, picture);
+    EXPECT_EQ(preview().pixel(0, 0), qRgb(10, 200, 30));
+    EXPECT_EQ(guide().pixel(0, 0), qRgb(10, 200, 30));
+
+    // Slot ②: the preview keeps its picture, the image windows lose theirs.
+    dialogs.chooseColor(colorValue(0, 128, 0));
+    w->Command1[1]->click();
+    EXPECT_EQ(dialogs.lastInitialColor, 0u);
+    EXPECT_EQ(w->color(1), colorValue(0, 128, 0));
+    EXPECT_TRUE(w->BackgroundPicturePath.isEmpty());
+    EXPECT_EQ(preview().pixel(0, 0), qRgb(10, 200, 30));
+
+    // Slot ①: the pictures go, the new background shows.
+    dialogs.chooseColor(colorValue(9, 9, 9));
+    w->Command1[0]->click();
+    EXPECT_EQ(preview().pixel(0, 0), qRgb(9, 9, 9));
+    EXPECT_EQ(guide().pixel(0, 0), qRgb(9, 9, 9));
+
+    // A cancelled colour dialog changes nothing.
+    dialogs.cancelColor();
+    w->Command1[2]->click();
+    EXPECT_EQ(w->color(2), colorValue(0, 0, 255));
+}
+
+TEST_F(SettingsWindow, BackgroundDialogPathsAndItsFilter)
+{
+    const QString picture = picturePath(qRgb(200, 0, 0));
+    dialogs.chooseFile(picture);
+    QMetaObject::invokeMethod(w->Command2, "click");
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].defaultExtension, QStringLiteral("bmp"));
+    EXPECT_TRUE(dialogs.fileRequests[0].filter.startsWith(
+        QStringLiteral("イメージファイル(jpeg,bmp,ico,cur,rle,wmf,emf)|*.jpeg;*.jpg;*.bmp;*.ico;*.cur;*.rle;*.wmf;*.emf|")));
+    EXPECT_EQ(w->BackgroundPicturePath, picture);
+
+    // Cancelled: the shown picture stays, the path goes.
+    dialogs.cancelFile();
+    QMetaObject::invokeMethod(w->Command2, "click");
+    EXPECT_TRUE(w->BackgroundPicturePath.isEmpty());
+    EXPECT_EQ(preview().pixel(0, 0), qRgb(200, 0, 0));
+
+    // Not a picture: nothing said, the path empty, the pictures kept.
+    dialogs.chooseFile(files.write(QStringLiteral("x.bmp"), "not a picture"));
+    QMetaObject::invokeMethod(w->Command2, "click");
+    EXPECT_TRUE(w->BackgroundPicturePath.isEmpty());
+    EXPECT_EQ(preview().pixel(0, 0), qRgb(200, 0, 0));
+
+    // Failed: the platform's description under "イメージを開く".
+    dialogs.failFile(20476, QStringLiteral("too long"));
+    QMetaObject::invokeMethod(w->Command2, "click");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("too long"));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("イメージを開く"));
+    EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
+
+    // A type applied afterwards takes the picture off the preview.
+    w->Option1[2]->setChecked(true);
+    EXPECT_EQ(preview().pixel(0, 0), toArgb(colorValue(0, 0, 150)));
+}
+
+TEST_F(SettingsWindow, OpeningSettingsFilesAssignsTheControlsKeyByKey)
+{
+    dialogs.chooseFile(files.write(QStringLiteral("only.ini"), "[Color]\r\nColor2=255\r\n"));
+    w->MNU_F_O_Click();
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].filter, QStringLiteral("設定ファイル(*.ini)|*.ini"));
+    EXPECT_EQ(dialogs.fileRequests[0].defaultExtension, QStringLiteral("ini"));
+    EXPECT_TRUE(dialogs.fileRequests[0].fileName.isEmpty());
+    EXPECT_EQ(w->color(2), colorValue(255, 0, 0));
+    EXPECT_EQ(w->color(1), White);
+
+    // A type with colours: the stored colours win; a type alone brings its own.
+    dialogs.chooseFile(files.write(QStringLiteral("both.ini"), "[View]\r\nType= 2\r\n[Color]\r\nColor0=65280\r\n"));
+    w->MNU_F_O_Click();
+    EXPECT_EQ(w->selectedType(), DecorationType::DoubleOutline);
+    EXPECT_EQ(w->color(0), colorValue(0, 255, 0));
+    EXPECT_EQ(w->color(3), colorValue(255, 255, 0));
+    EXPECT_TRUE(w->Command1[4]->isHidden());
+    dialogs.chooseFile(files.write(QStringLiteral("type.ini"), "[View]\r\nType=4\r\n[Font]\r\nFontSize=80\r\n"));
+    w->MNU_F_O_Click();
+    EXPECT_EQ(w->color(0), colorValue(130, 130, 255));
+    EXPECT_EQ(w->Text2[0]->text(), QStringLiteral("80"));
+
+    // Cancelled: no message. Failed: the description under "設定を開く".
+    dialogs.cancelFile();
+    w->MNU_F_O_Click();
+    dialogs.failFile(20476, QStringLiteral("bad"));
+    w->MNU_F_O_Click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("設定を開く"));
+}
+
+TEST_F(SettingsWindow, SavingKeepsTheFilesOtherSections)
+{
+    const QString file = files.write(QStringLiteral("mine.ini"), "[Setting]\r\nAutoSave=False\r\n");
+    dialogs.chooseFile(file.chopped(4));  // the default extension is added
+    w->Check1[0]->setValue(2);
+    w->MNU_F_S_Click();
+    EXPECT_EQ(dialogs.fileRequests[0].fileName, QStringLiteral("無題"));
+    EXPECT_EQ(ReadIni(file, QStringLiteral("Setting"), QStringLiteral("AutoSave")), QStringLiteral("False"));
+    EXPECT_EQ(ReadIni(file, QStringLiteral("Font"), QStringLiteral("FontBold")), QStringLiteral("2"));
+    EXPECT_TRUE(TestFiles::bytes(file).contains("Type= 1\r\n"));
+
+    dialogs.failFile(20476, QStringLiteral("bad"));
+    w->MNU_F_S_Click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("設定保存"));
+}
+
+TEST_F(SettingsWindow, DefaultsKeepTypeShadowTwiceDrawAndShadowColour)
+{
+    w->Option1[0]->setChecked(true);
+    w->Check2->setValue(1);
+    w->Check3->setValue(1);
+    w->Check1[4]->setValue(1);
+    w->Slider1[0]->setValue(300);
+    w->Slider2[2]->setValue(20);
+    dialogs.chooseColor(colorValue(1, 1, 1));
+    w->Command1[5]->click();
+    dialogs.chooseColor(colorValue(2, 2, 2));
+    w->Command1[3]->click();
+
+    w->MNU_R_D_Click();
+    EXPECT_EQ(w->selectedType(), DecorationType::SolidOutline);
+    EXPECT_EQ(w->Check2->value(), 1);
+    EXPECT_EQ(w->Check3->value(), 1);
+    EXPECT_EQ(w->color(5), colorValue(1, 1, 1));
+    EXPECT_EQ(w->color(3), White);  // the solid outline's ④
+    EXPECT_EQ(w->Check1[4]->value(), 0);
+    EXPECT_EQ(w->Text2[0]->text(), QStringLiteral("50"));
+    EXPECT_EQ(w->Slider2[2]->value(), 5);
+}
+
+TEST_F(SettingsWindow, FontListOffersTheWindowsFacesThroughTheirSubstitutes)
+{
+    EXPECT_GE(w->Combo1->findText(QStringLiteral("IPAPGothic")), 0);
+    EXPECT_GE(w->Combo1->findText(QStringLiteral("ＭＳ Ｐゴシック")), 0);
+    EXPECT_GE(w->Combo1->findText(QStringLiteral("ＭＳ 明朝")), 0);
+    // Choosing a font shows the text box in it.
+    w->Combo1->setCurrentIndex(w->Combo1->findText(QStringLiteral("IPAMincho")));
+    EXPECT_EQ(w->Text1[0]->font().family(), QStringLiteral("IPAMincho"));
+    // A name that is not in the list is refused.
+    EXPECT_FALSE(w->setFontName(QStringLiteral("No Such Font")));
+    EXPECT_EQ(w->fontName(), QStringLiteral("IPAMincho"));
+}
+
+TEST_F(SettingsWindow, LabelsAccessKeysFocusTheNextControlThatCanTakeIt)
+{
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    // 立体幅(&L): the shadow colour button when it shows, else the background button.
+    QLabel* solidLabel = w->Label3[2];
+    w->Option1[0]->setChecked(true);
+    QEvent shortcut(QEvent::Shortcut);
+    QApplication::sendEvent(solidLabel, &shortcut);
+    EXPECT_EQ(QApplication::focusWidget(), w->Command2);
+    w->Check2->setValue(1);
+    QApplication::sendEvent(solidLabel, &shortcut);
+    EXPECT_EQ(QApplication::focusWidget(), w->Command1[5]);
+}

@@ -1,0 +1,168 @@
+// The program as a whole: start-up with and without its settings file, the options, and
+// every way out writing what it should.
+#include "FakeDialogs.h"
+#include "TestFiles.h"
+
+#include "app/SubModule.h"
+#include "app/TerminationSignals.h"
+#include "settings/SaveIniModule.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QSlider>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace kalvetra;
+using kalvetra::test::FakeDialogs;
+using kalvetra::test::TestFiles;
+
+namespace {
+
+class Program : public ::testing::Test {
+protected:
+    FakeDialogs dialogs;
+    TestFiles files;
+    std::unique_ptr<SubModule> program;
+
+    QString ini() const { return files.path(QStringLiteral("Kalvetra.ini")); }
+    QString read(const char* section, const char* key) const
+    {
+        return ReadIni(ini(), QString::fromLatin1(section), QString::fromLatin1(key));
+    }
+
+    MainFrm& start()
+    {
+        program = std::make_unique<SubModule>(dialogs, files.folder());
+        program->start();
+        return program->settingsWindow();
+    }
+};
+
+}  // namespace
+
+TEST_F(Program, FirstStartShowsTheDefaultsAndExitWritesANewFile)
+{
+    MainFrm& w = start();
+    EXPECT_TRUE(w.autoSave());
+    EXPECT_TRUE(w.saveMessage());
+    EXPECT_EQ(w.saveFile, ini());
+    EXPECT_EQ(w.Text2[0]->text(), QStringLiteral("50"));
+    EXPECT_EQ(w.selectedType(), DecorationType::TripleOutline);
+    EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_FALSE(QFile::exists(ini()));
+
+    // The frame shows the settings window's menus.
+    const QList<QAction*> menus = program->frame().menuBar()->actions();
+    ASSERT_EQ(menus.size(), 3);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("ファイル(&F)"));
+
+    QSignalSpy finished(program.get(), &SubModule::finished);
+    w.MNU_F_X_Click();
+    EXPECT_EQ(finished.count(), 1);
+    const QByteArray bytes = TestFiles::bytes(ini());
+    EXPECT_TRUE(bytes.startsWith("[Setting]\r\nSaveMessage=True\r\nAutoSave=True\r\n[Font]\r\n")) << bytes.toStdString();
+    EXPECT_EQ(read("Font", "FontSize"), QStringLiteral("50"));
+    EXPECT_EQ(read("View", "Type"), QStringLiteral("1"));
+    EXPECT_TRUE(bytes.contains("Color4=255\r\n"));
+}
+
+TEST_F(Program, LastSettingsComeBackWhenAutoSaveIsOn)
+{
+    files.write(QStringLiteral("Kalvetra.ini"),
+                "[Setting]\r\nSaveMessage=False\r\nAutoSave=True\r\n[Font]\r\nFontSize=120\r\n[View]\r\nType= 4\r\n");
+    MainFrm& w = start();
+    EXPECT_FALSE(w.saveMessage());
+    EXPECT_EQ(w.Slider1[0]->value(), 120);
+    EXPECT_EQ(w.Text2[0]->text(), QStringLiteral("120"));
+    EXPECT_EQ(w.selectedType(), DecorationType::Normal);
+    w.unload();
+    EXPECT_EQ(read("Setting", "SaveMessage"), QStringLiteral("False"));
+    EXPECT_EQ(read("View", "Type"), QStringLiteral("4"));
+}
+
+TEST_F(Program, AutoSaveOffKeepsTheStoredSettingsButRewritesTheOptions)
+{
+    const QByteArray stored = "[Setting]\r\nAutoSave=False\r\nSaveMessage=0\r\n[Font]\r\nFontSize=120\r\n";
+    files.write(QStringLiteral("Kalvetra.ini"), stored);
+    MainFrm& w = start();
+    EXPECT_FALSE(w.autoSave());
+    EXPECT_FALSE(w.saveMessage());  // a number converts too
+    EXPECT_EQ(w.Slider1[0]->value(), 50);
+    w.Slider1[0]->setValue(300);
+    w.unload();
+    EXPECT_EQ(read("Font", "FontSize"), QStringLiteral("120"));
+    EXPECT_EQ(read("Setting", "AutoSave"), QStringLiteral("False"));
+    EXPECT_EQ(read("Setting", "SaveMessage"), QStringLiteral("False"));
+}
+
+TEST_F(Program, AnOptionThatIsNoTruthValueStaysChecked)
+{
+    files.write(QStringLiteral("Kalvetra.ini"), "[Setting]\r\nAutoSave=maybe\r\nSaveMessage=\r\n");
+    MainFrm& w = start();
+    EXPECT_TRUE(w.autoSave());
+    EXPECT_TRUE(w.saveMessage());
+}
+
+TEST_F(Program, TogglingAnOptionTwiceRestoresItAndWritesNothingBeforeExit)
+{
+    MainFrm& w = start();
+    w.MNU_T_E->trigger();
+    EXPECT_FALSE(w.autoSave());
+    w.MNU_T_E->trigger();
+    EXPECT_TRUE(w.autoSave());
+    w.MNU_T_S->trigger();
+    EXPECT_FALSE(QFile::exists(ini()));
+    w.unload();
+    EXPECT_EQ(read("Setting", "SaveMessage"), QStringLiteral("False"));
+    EXPECT_EQ(read("Setting", "AutoSave"), QStringLiteral("True"));
+}
+
+TEST_F(Program, ClosingTheFrameRunsTheShutdown)
+{
+    start();
+    QSignalSpy finished(program.get(), &SubModule::finished);
+    program->frame().close();
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(read("Setting", "AutoSave"), QStringLiteral("True"));
+}
+
+TEST_F(Program, ATerminationSignalEndsTheProgramThroughItsShutdown)
+{
+    MainFrm& w = start();
+    w.Slider1[0]->setValue(77);
+    ASSERT_TRUE(handleTerminationSignals([this] { program->settingsWindow().unload(); }));
+    QSignalSpy finished(program.get(), &SubModule::finished);
+    ::raise(SIGTERM);
+    QElapsedTimer timer;
+    timer.start();
+    while (finished.count() == 0 && timer.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(read("Font", "FontSize"), QStringLiteral("77"));
+}
+
+TEST_F(Program, SettingsWindowIsAFixedChildWithoutMinimiseOrMaximise)
+{
+    MainFrm& w = start();
+    QMdiSubWindow* sub = nullptr;
+    for (QMdiSubWindow* s : program->frame().mdiArea()->subWindowList())
+        if (s->widget() == &w)
+            sub = s;
+    ASSERT_NE(sub, nullptr);
+    EXPECT_FALSE(sub->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(sub->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(sub->minimumSize(), sub->maximumSize());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("設定"));
+    EXPECT_EQ(program->frame().windowTitle(), QStringLiteral("カルベトラ"));
+    // Picture3, the save buffer, lies below the visible part of the window.
+    EXPECT_GE(w.Picture3->y(), w.height());
+}
