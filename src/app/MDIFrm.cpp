@@ -40,6 +40,8 @@ QMdiSubWindow* MDIFrm::addChild(QWidget* child, bool fixedSize)
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         window->adjustSize();
         window->setFixedSize(window->sizeHint());
+    } else {
+        window->adjustSize();
     }
     return window;
 }
@@ -49,12 +51,13 @@ void MDIFrm::showMenusOf(QMdiSubWindow* window)
     // Null when the frame itself loses the focus: the last child's menus stay.
     if (!window)
         return;
-    const auto* child = dynamic_cast<const MdiChild*>(window->widget());
+    auto* child = dynamic_cast<MdiChild*>(window->widget());
     if (!child)
         return;
     menuBar()->clear();
     for (QMenu* menu : child->menus())
         menuBar()->addMenu(menu);
+    child->activated();
 }
 
 void MDIFrm::closeEvent(QCloseEvent* event)

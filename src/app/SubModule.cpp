@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace kalvetra {
@@ -21,6 +24,20 @@ std::optional<QImage> loadPictureFile(const QString& path)
     if (image.isNull())
         return std::nullopt;
     return image;
+}
+
+std::optional<WriteFailure> writeImageFile(const QString& path, const QImage& canvas)
+{
+    const QString kind = path.right(4).toLower();
+    const char* format = kind == u".jpg" ? "jpeg" : "bmp";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return WriteFailure{75, file.errorString()};
+    QImageWriter writer(&file, format);
+    writer.setQuality(100);
+    if (!writer.write(canvas.convertToFormat(QImage::Format_RGB888)) || !file.commit())
+        return WriteFailure{75, writer.errorString()};
+    return std::nullopt;
 }
 
 SubModule::SubModule(Dialogs& dialogs, QString programDirectory)
@@ -43,6 +60,8 @@ void SubModule::start()
     m_main->BackgroundPicturePath.clear();
     connect(m_main, &MainFrm::unloaded, this, &SubModule::finished);
     connect(m_frame.get(), &MDIFrm::closeRequested, m_main, &MainFrm::unload);
+    m_main->openImageWindow = [this] { createImageWindow(); };
+    m_main->exitProgram = [this] { m_frame->close(); };
 
     // 3, 4. Shown, and both windows paint before the font list is filled.
     QMdiSubWindow* window = m_frame->addChild(m_main, true);
@@ -64,6 +83,22 @@ void SubModule::start()
         m_main->setAutoSave(*v);
     if (m_main->autoSave())
         loadSetting(m_main->saveFile, *m_main);
+}
+
+ImageFrm* SubModule::createImageWindow()
+{
+    // The frame and the settings window make 2, less one: the first image is number 1.
+    const qsizetype n = m_frame->mdiArea()->subWindowList().size();
+    auto* image = new ImageFrm(*m_main, m_dialogs, loadPictureFile, writeImageFile);
+    image->setWindowTitle(QStringLiteral("イメージ - %1").arg(n));
+    QMdiSubWindow* window = m_frame->addChild(image, false);
+    connect(window, &QMdiSubWindow::windowStateChanged, image, [image](Qt::WindowStates, Qt::WindowStates now) {
+        if (now & Qt::WindowMinimized)
+            image->minimised();
+    });
+    window->show();
+    m_frame->mdiArea()->setActiveSubWindow(window);
+    return image;
 }
 
 }  // namespace kalvetra

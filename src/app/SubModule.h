@@ -6,6 +6,7 @@
 #include "MDIFrm.h"
 
 #include "platform/Dialogs.h"
+#include "ui/image/ImageFrm.h"
 #include "ui/main/MainFrm.h"
 
 #include <QObject>
@@ -28,6 +29,10 @@ public:
     MDIFrm& frame() { return *m_frame; }
     MainFrm& settingsWindow() { return *m_main; }
 
+    // The create command's new window, captioned "イメージ - " and the number of the
+    // program's windows besides the frame.
+    ImageFrm* createImageWindow();
+
 signals:
     // The shutdown sequence has run; the process ends now.
     void finished();
@@ -41,5 +46,8 @@ private:
 
 // The picture service the windows use to read picture files.
 std::optional<QImage> loadPictureFile(const QString& path);
+
+// Writes an image window's canvas in the format the name asks for.
+std::optional<WriteFailure> writeImageFile(const QString& path, const QImage& canvas);
 
 }  // namespace kalvetra

@@ -11,6 +11,8 @@ class MdiChild {
 public:
     virtual ~MdiChild() = default;
     virtual QList<QMenu*> menus() const = 0;
+    // The child became the active window of the frame.
+    virtual void activated() {}
 };
 
 }  // namespace kalvetra

@@ -108,6 +108,38 @@ void drawMove(QPainter& p)
 
 }  // namespace
 
+QCursor moveModeCursor()
+{
+    // A cross of arrows whose centre, the hot spot, marks the middle of the text's baseline.
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    const QPoint c(10, 10);
+    for (const QColor& color : {QColor(Qt::white), QColor(Qt::black)}) {
+        const int w = color == Qt::white ? 3 : 1;
+        p.setPen(QPen(color, w));
+        p.drawLine(c.x(), 1, c.x(), 19);
+        p.drawLine(1, c.y(), 19, c.y());
+        p.setBrush(color);
+        p.setPen(color == Qt::white ? QPen(color, 2) : Qt::NoPen);
+        p.drawPolygon(QPolygon({QPoint(10, 0), QPoint(13, 4), QPoint(7, 4)}));
+        p.drawPolygon(QPolygon({QPoint(10, 20), QPoint(13, 16), QPoint(7, 16)}));
+        p.drawPolygon(QPolygon({QPoint(0, 10), QPoint(4, 7), QPoint(4, 13)}));
+        p.drawPolygon(QPolygon({QPoint(20, 10), QPoint(16, 7), QPoint(16, 13)}));
+    }
+    // "A" below right of the cross: this pointer moves lettering.
+    QFont f(QStringLiteral("IPAPGothic"));
+    f.setPixelSize(11);
+    f.setBold(true);
+    QPainterPath a;
+    a.addText(19, 30, f, QStringLiteral("A"));
+    p.setPen(QPen(Qt::white, 2));
+    p.drawPath(a);
+    p.fillPath(a, Qt::black);
+    p.end();
+    return QCursor(pixmap, 10, 10);
+}
+
 QIcon toolbarIcon(ToolbarPicture picture)
 {
     QPixmap pixmap(16, 16);

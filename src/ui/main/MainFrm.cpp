@@ -178,6 +178,8 @@ void MainFrm::buildMenus()
     MNU_F_X = file->addAction(QStringLiteral("カルベトラの終了(&X)"));
 
     auto* run = new QMenu(QStringLiteral("実行(&R)"), this);
+    MNU_R_M = run->addAction(QStringLiteral("文字作成(&M)"));
+    run->addSeparator();
     MNU_R_D = run->addAction(QStringLiteral("デフォルトの設定に戻す(&D)"));
 
     auto* options = new QMenu(QStringLiteral("設定(&T)"), this);
@@ -192,6 +194,10 @@ void MainFrm::buildMenus()
     QAction* save = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Save), QString());
     save->setToolTip(QStringLiteral("設定ファイルの保存"));
     connect(save, &QAction::triggered, this, &MainFrm::MNU_F_S_Click);
+    Toolbar1->addSeparator();
+    QAction* create = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Create), QString());
+    create->setToolTip(QStringLiteral("文字作成"));
+    connect(create, &QAction::triggered, this, &MainFrm::MNU_R_M_Click);
 }
 
 QList<QMenu*> MainFrm::menus() const

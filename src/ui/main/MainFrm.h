@@ -64,6 +64,12 @@ public:
     void MNU_F_O_Click();
     void MNU_F_S_Click();
     void MNU_F_X_Click();
+    void MNU_R_M_Click();
+
+    // What the program behind the window provides: a new image window, and leaving the
+    // program the way closing the frame does (every image window asked first).
+    std::function<void()> openImageWindow;
+    std::function<void()> exitProgram;
 
     // The options of the 設定 menu.
     bool autoSave() const;
@@ -95,6 +101,7 @@ public:
     QAction* MNU_F_O = nullptr;
     QAction* MNU_F_S = nullptr;
     QAction* MNU_F_X = nullptr;
+    QAction* MNU_R_M = nullptr;
     QAction* MNU_R_D = nullptr;
     QAction* MNU_T_E = nullptr;
     QAction* MNU_T_S = nullptr;

@@ -74,6 +74,7 @@ void MainFrm::connectHandlers()
     connect(MNU_F_S, &QAction::triggered, this, &MainFrm::MNU_F_S_Click);
     connect(MNU_F_X, &QAction::triggered, this, &MainFrm::MNU_F_X_Click);
     connect(MNU_R_D, &QAction::triggered, this, &MainFrm::MNU_R_D_Click);
+    connect(MNU_R_M, &QAction::triggered, this, &MainFrm::MNU_R_M_Click);
     // The two options only flip their own check marks (QAction does that by itself).
 }
 
@@ -316,7 +317,26 @@ void MainFrm::MNU_F_S_Click()
 
 void MainFrm::MNU_F_X_Click()
 {
-    unload();
+    // NOTE: every unsaved image window is asked first, as closing the frame asks it; a
+    // Cancel keeps the program running rather than losing the image without a word.
+    if (exitProgram)
+        exitProgram();
+    else
+        unload();
+}
+
+void MainFrm::MNU_R_M_Click()
+{
+    if (Text1[0]->text().trimmed().isEmpty()) {
+        m_dialogs.message(this, QStringLiteral("「文字列」欄に作成したい文字を指定してください。"), QStringLiteral("カルベトラ"),
+                          MessageIcon::Information, MessageButtons::Ok);
+        Text1[0]->setText(QStringLiteral("文字を指定してください"));
+        Text1[0]->setSelection(0, static_cast<int>(Text1[0]->text().size()));
+        Text1[0]->setFocus();
+        return;
+    }
+    if (openImageWindow)
+        openImageWindow();
 }
 
 bool MainFrm::autoSave() const
@@ -357,9 +377,13 @@ void MainFrm::unload()
 
 void MainFrm::closeEvent(QCloseEvent* event)
 {
-    // Closing the settings window ends the program.
-    unload();
-    event->accept();
+    // Closing the settings window ends the program, by the same road as the exit command.
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    MNU_F_X_Click();
 }
 
 }  // namespace kalvetra

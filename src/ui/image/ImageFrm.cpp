@@ -1,0 +1,309 @@
+#include "ImageFrm.h"
+
+#include "render/DecoratedDrawing.h"
+#include "render/Rounding.h"
+#include "settings/SettingsControls.h"
+#include "ui/common/ToolbarIcons.h"
+#include "ui/common/Twips.h"
+#include "ui/main/MainFrm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QToolBar>
+
+namespace kalvetra {
+namespace {
+
+// The window as designed: client 5205 x 2070 twips, a canvas of 4815 x 1695 under the
+// 360-twip toolbar.
+constexpr int ClientWidthTwips = 5205;
+constexpr int ClientHeightTwips = 2070;
+constexpr int ToolbarHeightTwips = 360;
+constexpr int CanvasWidthTwips = 4815;
+constexpr int CanvasHeightTwips = 1695;
+// What the canvas leaves free of the window's inside when it follows a resize.
+constexpr int RightMarginTwips = 60;
+constexpr int BelowToolbarTwips = 370;
+
+constexpr int ThrottleMilliseconds = 500;
+
+const QString SaveFilter = QStringLiteral(
+    "ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|アイコン(*.ico)|*.ico|カーソル(*.cur)|*.cur|"
+    "run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf");
+
+}  // namespace
+
+ImageFrm::ImageFrm(MainFrm& settingsWindow, Dialogs& dialogs, PictureReader readPicture, ImageWriter writeImage,
+                   QWidget* parent)
+    : QWidget(parent), m_main(settingsWindow), m_dialogs(dialogs), m_readPicture(std::move(readPicture)),
+      m_writeImage(std::move(writeImage))
+{
+    setWindowTitle(QStringLiteral("イメージ"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips));
+    setMinimumSize(1, 1);
+
+    Toolbar1 = new QToolBar(this);
+    Toolbar1->setIconSize(QSize(16, 16));
+    Toolbar1->setGeometry(0, 0, width(), twipsToPixels(ToolbarHeightTwips));
+    Picture1 = new SurfaceView(this);
+    Picture1->setGeometry(twipsRect(0, ToolbarHeightTwips, CanvasWidthTwips, CanvasHeightTwips));
+    Picture1->installEventFilter(this);
+    Picture1->setMouseTracking(false);
+    buildMenusAndToolbar();
+
+    Timer1.setSingleShot(true);
+    connect(&Timer1, &QTimer::timeout, this, [this] { printReady = true; });
+
+    // Load: the anchor below the canvas's centre by the canvas's offset in the window.
+    const QSize inner = Picture1->innerSize();
+    textX = roundToLong(0.0 / twipsPerPixel()) + inner.width() / 2;
+    textY = roundToLong(ToolbarHeightTwips / twipsPerPixel()) + inner.height() / 2;
+    CaptureSettings();
+    printReady = true;
+    imageSaved = false;
+    moveButton->setChecked(true);
+    MNU_V_M_Click();
+}
+
+ImageFrm::~ImageFrm() = default;
+
+void ImageFrm::buildMenusAndToolbar()
+{
+    auto* file = new QMenu(QStringLiteral("ファイル(&F)"), this);
+    MNU_F_S = file->addAction(QStringLiteral("イメージをファイルへ保存(&S)"));
+    file->addSeparator();
+    MNU_F_C = file->addAction(QStringLiteral("イメージを閉じる(&C)"));
+    auto* view = new QMenu(QStringLiteral("表示(&V)"), this);
+    MNU_V_R = view->addAction(QStringLiteral("再表示(&R)"));
+    MNU_V_R->setShortcut(QKeySequence(Qt::Key_F5));
+    MNU_V_R->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(MNU_V_R);
+    view->addSeparator();
+    MNU_V_M = view->addAction(QStringLiteral("文字移動モード(&M)"));
+    m_menus = {file, view};
+
+    QAction* save = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Save), QString());
+    save->setToolTip(QStringLiteral("イメージを保存"));
+    Toolbar1->addSeparator();
+    QAction* redisplay = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Redisplay), QString());
+    redisplay->setToolTip(QStringLiteral("再表示"));
+    Toolbar1->addSeparator();
+    moveButton = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Move), QString());
+    moveButton->setToolTip(QStringLiteral("文字移動モード"));
+    moveButton->setCheckable(true);
+
+    connect(MNU_F_S, &QAction::triggered, this, &ImageFrm::MNU_F_S_Click);
+    connect(save, &QAction::triggered, this, &ImageFrm::MNU_F_S_Click);
+    connect(MNU_F_C, &QAction::triggered, this, &ImageFrm::MNU_F_C_Click);
+    connect(MNU_V_R, &QAction::triggered, this, &ImageFrm::MNU_V_R_Click);
+    connect(redisplay, &QAction::triggered, this, &ImageFrm::MNU_V_R_Click);
+    // The button flips the mode before its command runs; the menu item only applies it.
+    connect(moveButton, &QAction::triggered, this, &ImageFrm::MNU_V_M_Click);
+    connect(MNU_V_M, &QAction::triggered, this, &ImageFrm::MNU_V_M_Click);
+}
+
+QSize ImageFrm::sizeHint() const
+{
+    return QSize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips));
+}
+
+QList<QMenu*> ImageFrm::menus() const
+{
+    return m_menus;
+}
+
+bool ImageFrm::moveMode() const
+{
+    return moveButton->isChecked();
+}
+
+void ImageFrm::CaptureSettings()
+{
+    settings = captureSettings(m_main);
+    settings.DrawText = m_main.Text1[0]->text();
+}
+
+void ImageFrm::PrintFont()
+{
+    if (!printReady)
+        return;
+    printReady = false;
+    Surface& canvas = Picture1->surface();
+    // The background picture is read again at every drawing; one that cannot be read any
+    // more is left out and the rest is drawn.
+    if (!m_main.BackgroundPicturePath.isEmpty())
+        if (const std::optional<QImage> picture = m_readPicture(m_main.BackgroundPicturePath))
+            canvas.setPicture(*picture);
+    drawPrintFont(canvas, settings, m_main.selectedType(), Point{textX, textY}, Engine::Fast, m_renderer);
+    m_paintFromDrawing = true;
+    Picture1->update();
+    Timer1.start(ThrottleMilliseconds);
+}
+
+void ImageFrm::MNU_V_R_Click()
+{
+    CaptureSettings();
+    PrintFont();
+}
+
+void ImageFrm::MNU_V_M_Click()
+{
+    Picture1->setCursor(moveMode() ? moveModeCursor() : QCursor(Qt::ArrowCursor));
+}
+
+void ImageFrm::activated()
+{
+    sizeSaveBuffer();
+    PrintFont();
+}
+
+void ImageFrm::minimised()
+{
+    imageSaved = false;
+}
+
+void ImageFrm::sizeSaveBuffer()
+{
+    m_main.Picture3->resize(Picture1->size());
+}
+
+void ImageFrm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Toolbar1->setGeometry(0, 0, width(), twipsToPixels(ToolbarHeightTwips));
+    // The canvas fills the window under the toolbar, less a small margin; a window too small
+    // for that keeps the canvas's size in that direction.
+    QSize canvas = Picture1->size();
+    if (width() > twipsToPixels(RightMarginTwips))
+        canvas.setWidth(width() - twipsToPixels(RightMarginTwips));
+    if (height() > twipsToPixels(BelowToolbarTwips))
+        canvas.setHeight(height() - twipsToPixels(BelowToolbarTwips));
+    Picture1->resize(canvas);
+    sizeSaveBuffer();
+    imageSaved = false;
+}
+
+// ---- Move mode ----------------------------------------------------------------------------
+
+bool ImageFrm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != Picture1)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        const auto* e = static_cast<QMouseEvent*>(event);
+        // Only the left button alone drags.
+        if (moveMode() && e->buttons() == Qt::LeftButton)
+            dragTo(e->position() - QPointF(Picture1->borderWidth(), Picture1->borderWidth()));
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (moveMode() && printReady)
+            PrintFont();
+        break;
+    case QEvent::Paint:
+        // An uncovered canvas asks for a drawing; our own drawings' repaints do not.
+        if (!m_paintFromDrawing)
+            PrintFont();
+        m_paintFromDrawing = false;
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ImageFrm::dragTo(const QPointF& position)
+{
+    textX = roundToLong(position.x());
+    // The pointer marks the text's middle; the baseline lies a fifth of the size below it.
+    textY = roundToLong(position.y() + settings.FontSize / 5.0);
+    Surface& canvas = Picture1->surface();
+    canvas.clear();
+    const DecorationType type = m_main.selectedType();
+    m_renderer.draw(canvas.image(), shapeForSettings(settings, settings.DrawText),
+                    planDragSketch(type, settings.Bordering, textX, textY), settings.Colors, Engine::Fast);
+    m_paintFromDrawing = true;
+    Picture1->update();
+    printReady = true;
+    imageSaved = false;
+}
+
+// ---- Saving and closing -------------------------------------------------------------------
+
+void ImageFrm::reportSaveFailure(int number, const QString& reason)
+{
+    m_dialogs.message(this, reason, QStringLiteral("イメージ保存(Error:%1)").arg(number), MessageIcon::Exclamation,
+                      MessageButtons::Ok);
+}
+
+bool ImageFrm::MNU_F_S_Click()
+{
+    FileDialogRequest request;
+    request.fileName = settings.DrawText;
+    request.filter = SaveFilter;
+    request.defaultExtension = QStringLiteral("bmp");
+    FileDialogResult result = m_dialogs.saveFile(this, request);
+    if (result.outcome == DialogOutcome::Failed && result.errorNumber == InvalidFileNameErrorNumber) {
+        // The text cannot be a file name: propose "無題" once.
+        request.fileName = QStringLiteral("無題");
+        result = m_dialogs.saveFile(this, request);
+    }
+    // What the dialog covered is drawn again before the canvas is copied.
+    QApplication::processEvents();
+    if (result.outcome == DialogOutcome::Cancelled)
+        return false;
+    if (result.outcome == DialogOutcome::Failed) {
+        // NOTE: a failed dialog saved nothing, so the image stays unsaved.
+        reportSaveFailure(result.errorNumber, result.errorDescription);
+        return false;
+    }
+    // The save buffer gets a copy of the canvas, which every format is written from.
+    Surface& buffer = m_main.Picture3->surface();
+    buffer.setPicture({});
+    buffer.resize(Picture1->surface().size());
+    buffer.image() = Picture1->surface().image().copy();
+    if (const std::optional<WriteFailure> failure = m_writeImage(result.path, buffer.image())) {
+        reportSaveFailure(failure->number, failure->reason);
+        return false;
+    }
+    imageSaved = true;
+    return true;
+}
+
+void ImageFrm::MNU_F_C_Click()
+{
+    if (auto* sub = parentWidget())
+        sub->close();
+    else
+        close();
+}
+
+void ImageFrm::closeEvent(QCloseEvent* event)
+{
+    if (!imageSaved && m_main.saveMessage()) {
+        const QString question = QStringLiteral("ファイル ") + windowTitle() +
+                                 QStringLiteral(" の内容が変更されています。\r\n変更を保存しますか？");
+        const MessageAnswer answer = m_dialogs.message(this, question, QStringLiteral("カルベトラ"),
+                                                       MessageIcon::Exclamation, MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel) {
+            event->ignore();
+            return;
+        }
+        // NOTE: a Yes whose save was cancelled or failed keeps the window: the user asked to keep the image.
+        if (answer == MessageAnswer::Yes && !MNU_F_S_Click()) {
+            event->ignore();
+            return;
+        }
+        hide();
+        QApplication::processEvents();
+    }
+    event->accept();
+}
+
+}  // namespace kalvetra

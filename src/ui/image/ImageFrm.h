@@ -1,0 +1,97 @@
+// An image window: the decorated text drawn at full size on a canvas, from the settings
+// captured when the window loaded or was last redisplayed. At most one drawing in 500 ms;
+// dragging with the left button moves the text as a quick sketch, releasing draws in full.
+// Saving writes the canvas as BMP, JPEG, WMF or EMF; closing an unsaved image asks first.
+#pragma once
+
+#include "platform/Dialogs.h"
+#include "render/DecorationRenderer.h"
+#include "render/StyleSettings.h"
+#include "ui/common/MdiChild.h"
+#include "ui/common/SurfaceView.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QAction;
+class QMenu;
+class QToolBar;
+
+namespace kalvetra {
+
+class MainFrm;
+
+// Why a picture could not be written: an error number in the runtime's style and a reason.
+struct WriteFailure {
+    int number = 0;
+    QString reason;
+};
+// Writes the canvas to `path` in the format its name asks for; nothing on success.
+using ImageWriter = std::function<std::optional<WriteFailure>(const QString& path, const QImage& canvas)>;
+using PictureReader = std::function<std::optional<QImage>(const QString& path)>;
+
+class ImageFrm : public QWidget, public MdiChild {
+    Q_OBJECT
+public:
+    ImageFrm(MainFrm& settingsWindow, Dialogs& dialogs, PictureReader readPicture, ImageWriter writeImage,
+             QWidget* parent = nullptr);
+    ~ImageFrm() override;
+
+    QList<QMenu*> menus() const override;
+    QSize sizeHint() const override;
+
+    // ---- The window's state ----------------------------------------------------------------
+    StyleSettings settings;  // captured from the settings window
+    bool printReady = true;  // a drawing may run now
+    int textX = 0;           // the text's anchor on the canvas: middle of its baseline
+    int textY = 0;
+    bool imageSaved = false;
+
+    void CaptureSettings();
+    // Draws unless a drawing ran in the last 500 ms (then the request is dropped).
+    void PrintFont();
+    bool moveMode() const;
+
+    // ---- Commands ---------------------------------------------------------------------------
+    void MNU_V_R_Click();  // 再表示
+    void MNU_V_M_Click();  // 文字移動モード: the pointer of the current mode
+    bool MNU_F_S_Click();  // save; true when the image was written
+    void MNU_F_C_Click();  // close
+
+    // Hooks for the frame: activation and the window's minimised state.
+    void activated() override;
+    void minimised();
+
+    SurfaceView* Picture1 = nullptr;  // the canvas
+    QToolBar* Toolbar1 = nullptr;
+    QTimer Timer1;
+    QAction* MNU_F_S = nullptr;
+    QAction* MNU_F_C = nullptr;
+    QAction* MNU_V_R = nullptr;
+    QAction* MNU_V_M = nullptr;
+    QAction* moveButton = nullptr;  // toolbar button 6, its pressed state is the move mode
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenusAndToolbar();
+    void dragTo(const QPointF& position);
+    void sizeSaveBuffer();
+    void reportSaveFailure(int number, const QString& reason);
+
+    MainFrm& m_main;
+    Dialogs& m_dialogs;
+    PictureReader m_readPicture;
+    ImageWriter m_writeImage;
+    DecorationRenderer m_renderer;
+    QList<QMenu*> m_menus;
+    bool m_paintFromDrawing = false;  // the canvas repaints because we drew, not because it was uncovered
+};
+
+}  // namespace kalvetra
