@@ -8,6 +8,7 @@ KALVETRA_PACKAGES=(
   qt6-base-dev libgl-dev libharfbuzz-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xdotool xclip
 )
 
 kalvetra_install_packages() {

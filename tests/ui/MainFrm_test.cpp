@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -353,12 +354,13 @@ TEST_F(SettingsWindow, LabelsAccessKeysFocusTheNextControlThatCanTakeIt)
     w->show();
     QApplication::setActiveWindow(w.get());
     // 立体幅(&L): the shadow colour button when it shows, else the background button.
-    QLabel* solidLabel = w->Label3[2];
     w->Option1[0]->setChecked(true);
-    QEvent shortcut(QEvent::Shortcut);
-    QApplication::sendEvent(solidLabel, &shortcut);
+    QTest::keyClick(w.get(), Qt::Key_L, Qt::AltModifier);
     EXPECT_EQ(QApplication::focusWidget(), w->Command2);
     w->Check2->setValue(1);
-    QApplication::sendEvent(solidLabel, &shortcut);
+    QTest::keyClick(w.get(), Qt::Key_L, Qt::AltModifier);
     EXPECT_EQ(QApplication::focusWidget(), w->Command1[5]);
+    // 文字列(&C): the text box.
+    QTest::keyClick(w.get(), Qt::Key_C, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), w->Text1[0]);
 }

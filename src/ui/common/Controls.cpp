@@ -34,26 +34,27 @@ void CheckBox::nextCheckState()
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
-AccessLabel::AccessLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+AccessLabel::AccessLabel(const QString& caption, QWidget* parent) : QLabel(parent), m_caption(caption)
 {
-}
-
-void AccessLabel::setFocusTarget(std::function<QWidget*()> next)
-{
-    m_next = std::move(next);
-    // A buddy makes the label underline its key and register the shortcut; what the key
-    // does is decided below.
-    setBuddy(parentWidget());
-}
-
-bool AccessLabel::event(QEvent* event)
-{
-    if (event->type() == QEvent::Shortcut) {
-        if (QWidget* w = m_next ? m_next() : nullptr)
-            w->setFocus(Qt::ShortcutFocusReason);
-        return true;
+    // The key's letter underlined, the "&" itself not shown.
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) {
+            ++i;
+            if (caption[i] != u'&') {
+                shown += QStringLiteral("<u>") + QString(caption[i]).toHtmlEscaped() + QStringLiteral("</u>");
+                continue;
+            }
+        }
+        shown += QString(caption[i]).toHtmlEscaped();
     }
-    return QLabel::event(event);
+    setTextFormat(Qt::RichText);
+    setText(shown);
+}
+
+QKeySequence AccessLabel::accessKey() const
+{
+    return QKeySequence::mnemonic(m_caption);
 }
 
 ColorButton::ColorButton(QWidget* parent) : QAbstractButton(parent)

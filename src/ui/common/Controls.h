@@ -9,7 +9,7 @@
 #include <QCheckBox>
 #include <QLabel>
 
-#include <functional>
+#include <QKeySequence>
 
 namespace kalvetra {
 
@@ -25,20 +25,18 @@ protected:
     void nextCheckState() override;
 };
 
-// A label with an access key ("文字列(&C):"): the key moves the focus to the next control
-// after the label in tab order that can take it, and never clicks it.
+// A label with an access key ("文字列(&C):"), shown underlined. The window decides what the
+// key does (the next control after the label in tab order takes the focus); the label only
+// draws it.
 class AccessLabel : public QLabel {
     Q_OBJECT
 public:
-    AccessLabel(const QString& text, QWidget* parent);
-    // `next` finds the control to focus when the key is pressed.
-    void setFocusTarget(std::function<QWidget*()> next);
-
-protected:
-    bool event(QEvent* event) override;
+    AccessLabel(const QString& caption, QWidget* parent);
+    const QString& caption() const { return m_caption; }
+    QKeySequence accessKey() const;
 
 private:
-    std::function<QWidget*()> m_next;
+    QString m_caption;
 };
 
 class ColorButton : public QAbstractButton {

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QToolBar>
 
@@ -210,9 +211,9 @@ void MainFrm::setTabOrder()
     // Labels are kept in the list so that their access key can find the control after them.
     QList<QWidget*> order;
     const auto labels = findChildren<QLabel*>();
-    auto labelWith = [&labels](const QString& text) -> QLabel* {
+    auto labelWith = [&labels](const QString& caption) -> QLabel* {
         for (QLabel* l : labels)
-            if (l->text() == text)
+            if (auto* a = qobject_cast<AccessLabel*>(l); a && a->caption() == caption)
                 return l;
         return nullptr;
     };
@@ -237,9 +238,23 @@ void MainFrm::setTabOrder()
         previous = w;
     }
     // A label's access key moves the focus to the next control after it that can take it.
-    for (QWidget* w : order)
-        if (auto* l = qobject_cast<AccessLabel*>(w))
-            l->setFocusTarget([this, l] { return controlAfter(l); });
+    // NOTE: フォント(&F) shares its key with the ファイル(&F) menu; the menu keeps it, as users
+    // expect of Alt+F.
+    QList<QKeySequence> menuKeys;
+    for (const QMenu* menu : m_menus)
+        menuKeys << QKeySequence::mnemonic(menu->title());
+    for (QWidget* w : order) {
+        auto* l = qobject_cast<AccessLabel*>(w);
+        if (!l || l->accessKey().isEmpty() || menuKeys.contains(l->accessKey()))
+            continue;
+        auto* shortcut = new QShortcut(l->accessKey(), this);
+        auto focusNext = [this, l] {
+            if (QWidget* next = controlAfter(l))
+                next->setFocus(Qt::ShortcutFocusReason);
+        };
+        connect(shortcut, &QShortcut::activated, this, focusNext);
+        connect(shortcut, &QShortcut::activatedAmbiguously, this, focusNext);
+    }
 }
 
 QWidget* MainFrm::controlAfter(QWidget* label) const

@@ -1,0 +1,115 @@
+// Looks at pictures for the end-to-end test: the screen under X, and the files the program
+// wrote. Prints rectangles as "x y width height" (or "none").
+//   probe screen-region R,G,B     the largest connected region of that colour on the screen
+//   probe lettering FILE R,G,B    the bounds of everything in FILE that is not that colour
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QPixmap>
+#include <QRect>
+#include <QScreen>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+QRgb parseColor(const QString& text)
+{
+    const QStringList parts = text.split(u',');
+    if (parts.size() != 3)
+        return 0;
+    return qRgb(parts[0].toInt(), parts[1].toInt(), parts[2].toInt());
+}
+
+void print(const QRect& r)
+{
+    if (r.isEmpty())
+        std::printf("none\n");
+    else
+        std::printf("%d %d %d %d\n", r.x(), r.y(), r.width(), r.height());
+}
+
+// Bounding box of the largest 4-connected region of exactly `color`.
+QRect largestRegion(const QImage& image, QRgb color)
+{
+    const int w = image.width(), h = image.height();
+    std::vector<char> seen(static_cast<size_t>(w) * h, 0);
+    QRect best;
+    long bestArea = 0;
+    std::vector<QPoint> stack;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (seen[static_cast<size_t>(y) * w + x] || (image.pixel(x, y) & 0xFFFFFF) != (color & 0xFFFFFF))
+                continue;
+            long area = 0;
+            QRect box(x, y, 1, 1);
+            stack.push_back({x, y});
+            seen[static_cast<size_t>(y) * w + x] = 1;
+            while (!stack.empty()) {
+                const QPoint p = stack.back();
+                stack.pop_back();
+                ++area;
+                box = box.united(QRect(p, QSize(1, 1)));
+                const QPoint next[] = {{p.x() + 1, p.y()}, {p.x() - 1, p.y()}, {p.x(), p.y() + 1}, {p.x(), p.y() - 1}};
+                for (const QPoint& n : next) {
+                    if (n.x() < 0 || n.y() < 0 || n.x() >= w || n.y() >= h)
+                        continue;
+                    char& s = seen[static_cast<size_t>(n.y()) * w + n.x()];
+                    if (s || (image.pixel(n) & 0xFFFFFF) != (color & 0xFFFFFF))
+                        continue;
+                    s = 1;
+                    stack.push_back(n);
+                }
+            }
+            if (area > bestArea) {
+                bestArea = area;
+                best = box;
+            }
+        }
+    return best;
+}
+
+// Everything that differs from the background by more than JPEG's noise.
+QRect lettering(const QImage& image, QRgb background)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            const int d = std::abs(qRed(p) - qRed(background)) + std::abs(qGreen(p) - qGreen(background)) +
+                          std::abs(qBlue(p) - qBlue(background));
+            if (d > 60)
+                box = box.united(QRect(x, y, 1, 1));
+        }
+    return box;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 3 && args[1] == u"screen-region") {
+        QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+        print(largestRegion(shot, parseColor(args[2])));
+        return 0;
+    }
+    if (args.size() == 4 && args[1] == u"lettering") {
+        QImageReader reader(args[2]);
+        reader.setDecideFormatFromContent(true);
+        const QImage image = reader.read().convertToFormat(QImage::Format_RGB32);
+        if (image.isNull()) {
+            std::fprintf(stderr, "probe: cannot read %s\n", qPrintable(args[2]));
+            return 2;
+        }
+        print(lettering(image, parseColor(args[3])));
+        std::printf("size %d %d\n", image.width(), image.height());
+        return 0;
+    }
+    std::fprintf(stderr, "usage: probe screen-region R,G,B | lettering FILE R,G,B\n");
+    return 2;
+}
