@@ -1,0 +1,122 @@
+#include "ImageSave.h"
+
+#include "Dib.h"
+#include "MetafileModule.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cmath>
+#include <limits>
+
+namespace kalvetra::imagefile {
+
+namespace {
+
+SaveResult failure(int number)
+{
+    switch (number) {
+    case saveError::OutOfMemory: return {number, QStringLiteral("メモリが不足しています。")};
+    case saveError::DiskFull: return {number, QStringLiteral("ディスクの空き容量が不足しています。")};
+    case saveError::PermissionDenied: return {number, QStringLiteral("書き込みできません。")};
+    case saveError::PathNotFound: return {number, QStringLiteral("パスが見つかりません。")};
+    case saveError::InvalidPicture: return {number, QStringLiteral("ピクチャが無効です。")};
+    default: return {saveError::PathFileAccess, QStringLiteral("パス名が無効です。")};
+    }
+}
+
+// Qt reports file errors as the system's text; the numbers are told apart by that text.
+int numberForFileError(const QFileDevice& file, const QString& path)
+{
+    const QString text = file.errorString();
+    if (text == qt_error_string(ENOSPC) || text == qt_error_string(EDQUOT))
+        return saveError::DiskFull;
+    if (text == qt_error_string(EACCES) || text == qt_error_string(EPERM) || text == qt_error_string(EROFS))
+        return saveError::PermissionDenied;
+    const QFileInfo target(path);
+    if (!target.absoluteDir().exists())
+        return saveError::PathNotFound;
+    if (!QFileInfo(target.absolutePath()).isWritable() || (target.exists() && !target.isWritable()))
+        return saveError::PermissionDenied;
+    return saveError::PathFileAccess;
+}
+
+int pixelsPerMetre(int px, int mm)
+{
+    return static_cast<int>(std::lround(px * 1000.0 / mm));
+}
+
+QByteArray encodeJpeg(const QImage& canvas)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(100);
+    if (!writer.write(canvas.convertToFormat(QImage::Format_RGB32)))
+        return QByteArray();
+    return bytes;
+}
+
+}  // namespace
+
+SaveFormat saveFormatForPath(const QString& path)
+{
+    const QString last = path.right(4).toLower();
+    if (last == QLatin1String(".jpg"))
+        return SaveFormat::Jpeg;
+    if (last == QLatin1String(".wmf"))
+        return SaveFormat::Wmf;
+    if (last == QLatin1String(".emf"))
+        return SaveFormat::Emf;
+    return SaveFormat::Bmp;
+}
+
+QByteArray encodeImage(SaveFormat format, const QImage& canvas, const ReferenceDevice& reference)
+{
+    if (canvas.isNull() || !reference.isValid())
+        return QByteArray();
+    switch (format) {
+    case SaveFormat::Jpeg: return encodeJpeg(canvas);
+    case SaveFormat::Wmf: return metafileModule::WinMetaFileBits(canvas, reference).value_or(QByteArray());
+    case SaveFormat::Emf: return metafileModule::CreateEmf(canvas, reference).value_or(QByteArray());
+    case SaveFormat::Bmp: {
+        // The file header holds the size in 32 bits.
+        const double bytes = 54.0 + (canvas.width() * 3.0 + 3) * canvas.height();
+        if (bytes > std::numeric_limits<std::uint32_t>::max())
+            return QByteArray();
+        return encodeBmp(canvas, pixelsPerMetre(reference.widthPx, reference.widthMm),
+                         pixelsPerMetre(reference.heightPx, reference.heightMm));
+    }
+    }
+    return QByteArray();
+}
+
+SaveResult saveImage(const QString& path, const QImage& canvas, const ReferenceDevice& reference)
+{
+    if (path.isEmpty())
+        return failure(saveError::PathFileAccess);
+    if (QFileInfo(path).isDir())
+        return failure(saveError::PathFileAccess);
+    const QByteArray bytes = encodeImage(saveFormatForPath(path), canvas, reference);
+    if (bytes.isEmpty())
+        return failure(saveError::InvalidPicture);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failure(numberForFileError(file, path));
+    if (file.write(bytes) != bytes.size()) {
+        const int number = numberForFileError(file, path);
+        file.cancelWriting();
+        return failure(number);
+    }
+    if (!file.commit())
+        return failure(numberForFileError(file, path));
+    return {};
+}
+
+}  // namespace kalvetra::imagefile

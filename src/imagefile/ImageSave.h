@@ -1,0 +1,46 @@
+// The export side of an image window's save command: the format chosen from the last four
+// characters of the name, the file written atomically, and a failure reported with the
+// number and text the window shows. QtGui only.
+#pragma once
+
+#include "ReferenceDevice.h"
+
+#include <QImage>
+#include <QString>
+
+namespace kalvetra::imagefile {
+
+enum class SaveFormat { Bmp, Jpeg, Wmf, Emf };
+
+// ".jpg" JPEG, ".wmf" Windows metafile, ".emf" enhanced metafile, in any case; every other
+// name (".bmp", ".ico", ".cur", ".rle", ".jpeg", none) a BMP file.
+SaveFormat saveFormatForPath(const QString& path);
+
+// Error numbers in the style of the file functions' own.
+namespace saveError {
+constexpr int None = 0;
+constexpr int OutOfMemory = 7;
+constexpr int DiskFull = 61;
+constexpr int PermissionDenied = 70;
+constexpr int PathFileAccess = 75;
+constexpr int PathNotFound = 76;
+constexpr int InvalidPicture = 481;
+}  // namespace saveError
+
+struct SaveResult {
+    int errorNumber = saveError::None;
+    QString description;  // the text of the error, for the message box
+    bool ok() const { return errorNumber == saveError::None; }
+};
+
+// Writes `canvas` to `path` in the format the name selects: JPEG at quality 100, the
+// metafiles holding the bitmap, else BMP (24 bits). The file appears whole or not at all:
+// a failure leaves any earlier file of that name as it was. Metafile sizes are taken at
+// `reference`'s resolution.
+SaveResult saveImage(const QString& path, const QImage& canvas,
+                     const ReferenceDevice& reference = ReferenceDevice::screen());
+
+// The bytes saveImage would write, or an empty array when the canvas cannot be encoded.
+QByteArray encodeImage(SaveFormat format, const QImage& canvas, const ReferenceDevice& reference);
+
+}  // namespace kalvetra::imagefile
