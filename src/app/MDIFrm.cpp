@@ -54,9 +54,13 @@ void MDIFrm::showMenusOf(QMdiSubWindow* window)
     auto* child = dynamic_cast<MdiChild*>(window->widget());
     if (!child)
         return;
-    menuBar()->clear();
-    for (QMenu* menu : child->menus())
-        menuBar()->addMenu(menu);
+    // A child without menus of its own (the code table) leaves the last menus in place, so
+    // that the program's commands stay within reach.
+    if (!child->menus().isEmpty()) {
+        menuBar()->clear();
+        for (QMenu* menu : child->menus())
+            menuBar()->addMenu(menu);
+    }
     child->activated();
 }
 

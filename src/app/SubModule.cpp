@@ -62,6 +62,9 @@ void SubModule::start()
     connect(m_frame.get(), &MDIFrm::closeRequested, m_main, &MainFrm::unload);
     m_main->openImageWindow = [this] { createImageWindow(); };
     m_main->exitProgram = [this] { m_frame->close(); };
+    m_main->putIntoPictureWindow = [this](const QString& path) { putIntoPictureWindow(path); };
+    m_main->showCodeTable = [this] { showCodeTable(); };
+    m_main->showAbout = [this] { showAbout(); };
 
     // 3, 4. Shown, and both windows paint before the font list is filled.
     QMdiSubWindow* window = m_frame->addChild(m_main, true);
@@ -85,20 +88,70 @@ void SubModule::start()
         loadSetting(m_main->saveFile, *m_main);
 }
 
-ImageFrm* SubModule::createImageWindow()
+ImageFrm* SubModule::newImageWindow()
 {
-    // The frame and the settings window make 2, less one: the first image is number 1.
-    const qsizetype n = m_frame->mdiArea()->subWindowList().size();
     auto* image = new ImageFrm(*m_main, m_dialogs, loadPictureFile, writeImageFile);
-    image->setWindowTitle(QStringLiteral("イメージ - %1").arg(n));
+    image->showAbout = [this] { showAbout(); };
+    image->showHelpContents = m_main->showHelpContents;
+    image->showHelpSearch = m_main->showHelpSearch;
     QMdiSubWindow* window = m_frame->addChild(image, false);
     connect(window, &QMdiSubWindow::windowStateChanged, image, [image](Qt::WindowStates, Qt::WindowStates now) {
         if (now & Qt::WindowMinimized)
             image->minimised();
     });
+    return image;
+}
+
+ImageFrm* SubModule::createImageWindow()
+{
+    // The loaded windows - frame, settings window, image windows, code table, About box -
+    // less one, counted before the new window: the first image is number 1.
+    const qsizetype n = m_frame->mdiArea()->subWindowList().size() + (m_about ? 1 : 0);
+    ImageFrm* image = newImageWindow();
+    image->setWindowTitle(QStringLiteral("イメージ - %1").arg(n));
+    auto* window = qobject_cast<QMdiSubWindow*>(image->parentWidget());
     window->show();
     m_frame->mdiArea()->setActiveSubWindow(window);
     return image;
+}
+
+ImageFrm* SubModule::putIntoPictureWindow(const QString& path)
+{
+    if (!m_pictureWindow)
+        m_pictureWindow = newImageWindow();
+    m_pictureWindow->putPicture(path);
+    auto* window = qobject_cast<QMdiSubWindow*>(m_pictureWindow->parentWidget());
+    window->show();
+    m_frame->mdiArea()->setActiveSubWindow(window);
+    return m_pictureWindow;
+}
+
+CordFrm* SubModule::showCodeTable()
+{
+    if (!m_codeTable) {
+        m_codeTable = new CordFrm(*m_main);
+        QMdiSubWindow* window = m_frame->addChild(m_codeTable, true);
+        // A fixed single border without a maximise box, at the top right of the frame's inside.
+        window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        window->move(std::max(0, m_frame->mdiArea()->viewport()->width() - window->width()), 0);
+        connect(m_codeTable, &CordFrm::chosen, window, &QWidget::hide);
+    }
+    auto* window = qobject_cast<QMdiSubWindow*>(m_codeTable->parentWidget());
+    window->show();
+    m_frame->mdiArea()->setActiveSubWindow(window);
+    m_codeTable->Combo1_Click();
+    return m_codeTable;
+}
+
+AboutFrm* SubModule::showAbout()
+{
+    if (!m_about)
+        m_about = new AboutFrm(m_dialogs, m_frame->windowIcon(), m_frame.get());
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+    return m_about;
 }
 
 }  // namespace kalvetra

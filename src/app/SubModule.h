@@ -6,10 +6,13 @@
 #include "MDIFrm.h"
 
 #include "platform/Dialogs.h"
+#include "ui/about/AboutFrm.h"
+#include "ui/codetable/CordFrm.h"
 #include "ui/image/ImageFrm.h"
 #include "ui/main/MainFrm.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -32,6 +35,14 @@ public:
     // The create command's new window, captioned "イメージ - " and the number of the
     // program's windows besides the frame.
     ImageFrm* createImageWindow();
+    // The one picture window of the settings window's picture commands, made when needed.
+    ImageFrm* putIntoPictureWindow(const QString& path);
+    CordFrm* showCodeTable();
+    AboutFrm* showAbout();
+
+    ImageFrm* pictureWindow() const { return m_pictureWindow; }
+    CordFrm* codeTable() const { return m_codeTable; }
+    AboutFrm* aboutBox() const { return m_about; }
 
 signals:
     // The shutdown sequence has run; the process ends now.
@@ -42,6 +53,10 @@ private:
     QString m_programDirectory;
     std::unique_ptr<MDIFrm> m_frame;
     MainFrm* m_main = nullptr;  // owned by the frame's MDI area
+    ImageFrm* newImageWindow();
+    QPointer<ImageFrm> m_pictureWindow;
+    QPointer<CordFrm> m_codeTable;
+    QPointer<AboutFrm> m_about;
 };
 
 // The picture service the windows use to read picture files.

@@ -62,7 +62,7 @@ TEST_F(Program, FirstStartShowsTheDefaultsAndExitWritesANewFile)
 
     // The frame shows the settings window's menus.
     const QList<QAction*> menus = program->frame().menuBar()->actions();
-    ASSERT_EQ(menus.size(), 3);
+    ASSERT_EQ(menus.size(), 4);
     EXPECT_EQ(menus[0]->text(), QStringLiteral("ファイル(&F)"));
 
     QSignalSpy finished(program.get(), &SubModule::finished);

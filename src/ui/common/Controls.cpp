@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QStyleOptionFocusRect>
 
 namespace kalvetra {
@@ -34,22 +35,23 @@ void CheckBox::nextCheckState()
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
-AccessLabel::AccessLabel(const QString& caption, QWidget* parent) : QLabel(parent), m_caption(caption)
+AccessLabel::AccessLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent), m_caption(caption)
 {
-    // The key's letter underlined, the "&" itself not shown.
-    QString shown;
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == u'&' && i + 1 < caption.size()) {
-            ++i;
-            if (caption[i] != u'&') {
-                shown += QStringLiteral("<u>") + QString(caption[i]).toHtmlEscaped() + QStringLiteral("</u>");
-                continue;
-            }
-        }
-        shown += QString(caption[i]).toHtmlEscaped();
-    }
-    setTextFormat(Qt::RichText);
-    setText(shown);
+}
+
+void AccessLabel::paintEvent(QPaintEvent*)
+{
+    // Drawn as buttons draw their captions: the "&" hidden, the key's letter underlined.
+    QPainter p(this);
+    style()->drawItemText(&p, contentsRect(), static_cast<int>(alignment()) | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), m_caption, foregroundRole());
+}
+
+QSize AccessLabel::sizeHint() const
+{
+    QString shown = m_caption;
+    shown.remove(shown.indexOf(u'&'), 1);
+    return fontMetrics().size(Qt::TextSingleLine, shown) + QSize(2, 0);
 }
 
 QKeySequence AccessLabel::accessKey() const

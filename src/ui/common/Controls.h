@@ -34,6 +34,10 @@ public:
     AccessLabel(const QString& caption, QWidget* parent);
     const QString& caption() const { return m_caption; }
     QKeySequence accessKey() const;
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QString m_caption;

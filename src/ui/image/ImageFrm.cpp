@@ -31,6 +31,11 @@ constexpr int BelowToolbarTwips = 370;
 
 constexpr int ThrottleMilliseconds = 500;
 
+const QString OpenFilter = QStringLiteral(
+    "イメージファイル(jpeg,bmp,ico,cur,rle,wmf,emf)|*.jpg;*.jpeg;*.bmp;*.ico;*.cur;*.rle;*.wmf;*.emf|"
+    "JPEG(*.jpeg,*.jpg)ファイル|*.jpeg;*.jpg|ビットマップ(*.bmp)|*.bmp|アイコン(*.ico)|*.ico|"
+    "カーソル ファイル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|"
+    "拡張メタファイル(*.emf)|*.emf");
 const QString SaveFilter = QStringLiteral(
     "ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|アイコン(*.ico)|*.ico|カーソル(*.cur)|*.cur|"
     "run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf");
@@ -75,6 +80,7 @@ ImageFrm::~ImageFrm() = default;
 void ImageFrm::buildMenusAndToolbar()
 {
     auto* file = new QMenu(QStringLiteral("ファイル(&F)"), this);
+    MNU_F_O = file->addAction(QStringLiteral("イメージファイルを開く(&O)"));
     MNU_F_S = file->addAction(QStringLiteral("イメージをファイルへ保存(&S)"));
     file->addSeparator();
     MNU_F_C = file->addAction(QStringLiteral("イメージを閉じる(&C)"));
@@ -85,8 +91,16 @@ void ImageFrm::buildMenusAndToolbar()
     addAction(MNU_V_R);
     view->addSeparator();
     MNU_V_M = view->addAction(QStringLiteral("文字移動モード(&M)"));
-    m_menus = {file, view};
+    auto* help = new QMenu(QStringLiteral("ヘルプ(&H)"), this);
+    MNU_H_C = help->addAction(QStringLiteral("目次(C)..."));
+    MNU_H_K = help->addAction(QStringLiteral("検索(&S)..."));
+    help->addSeparator();
+    MNU_H_A = help->addAction(QStringLiteral("バージョン情報(&A)..."));
+    m_menus = {file, view, help};
 
+    // 1 open, 2 save, separator, 4 redisplay, separator, 6 move mode, separator, 8 help.
+    QAction* open = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Open), QString());
+    open->setToolTip(QStringLiteral("イメージファイルを開く"));
     QAction* save = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Save), QString());
     save->setToolTip(QStringLiteral("イメージを保存"));
     Toolbar1->addSeparator();
@@ -96,7 +110,12 @@ void ImageFrm::buildMenusAndToolbar()
     moveButton = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Move), QString());
     moveButton->setToolTip(QStringLiteral("文字移動モード"));
     moveButton->setCheckable(true);
+    Toolbar1->addSeparator();
+    QAction* helpButton = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Help), QString());
+    helpButton->setToolTip(QStringLiteral("ヘルプ"));
 
+    connect(MNU_F_O, &QAction::triggered, this, &ImageFrm::MNU_F_O_Click);
+    connect(open, &QAction::triggered, this, &ImageFrm::MNU_F_O_Click);
     connect(MNU_F_S, &QAction::triggered, this, &ImageFrm::MNU_F_S_Click);
     connect(save, &QAction::triggered, this, &ImageFrm::MNU_F_S_Click);
     connect(MNU_F_C, &QAction::triggered, this, &ImageFrm::MNU_F_C_Click);
@@ -105,6 +124,14 @@ void ImageFrm::buildMenusAndToolbar()
     // The button flips the mode before its command runs; the menu item only applies it.
     connect(moveButton, &QAction::triggered, this, &ImageFrm::MNU_V_M_Click);
     connect(MNU_V_M, &QAction::triggered, this, &ImageFrm::MNU_V_M_Click);
+    auto call = [](const std::function<void()>& f) {
+        if (f)
+            f();
+    };
+    connect(MNU_H_C, &QAction::triggered, this, [this, call] { call(showHelpContents); });
+    connect(helpButton, &QAction::triggered, this, [this, call] { call(showHelpContents); });
+    connect(MNU_H_K, &QAction::triggered, this, [this, call] { call(showHelpSearch); });
+    connect(MNU_H_A, &QAction::triggered, this, [this, call] { call(showAbout); });
 }
 
 QSize ImageFrm::sizeHint() const
@@ -143,6 +170,42 @@ void ImageFrm::PrintFont()
     m_paintFromDrawing = true;
     Picture1->update();
     Timer1.start(ThrottleMilliseconds);
+}
+
+void ImageFrm::MNU_F_O_Click()
+{
+    // Retained from here on, even when the dialog is cancelled.
+    m_retained = true;
+    FileDialogRequest request;
+    request.filter = OpenFilter;
+    request.defaultExtension = QStringLiteral("bmp");
+    const FileDialogResult result = m_dialogs.openFile(this, request);
+    QApplication::processEvents();
+    if (result.outcome == DialogOutcome::Chosen)
+        loadIntoCanvas(result.path);
+    else if (result.outcome == DialogOutcome::Failed)
+        m_dialogs.message(this, result.errorDescription, QStringLiteral("イメージを開く"), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
+}
+
+void ImageFrm::putPicture(const QString& path)
+{
+    m_retained = true;
+    loadIntoCanvas(path);
+    setWindowTitle(QStringLiteral("イメージ\u3000- ") + path);
+}
+
+void ImageFrm::loadIntoCanvas(const QString& path)
+{
+    // A file that is no readable picture leaves the canvas as it was, without a word.
+    const std::optional<QImage> picture = m_readPicture(path);
+    if (!picture)
+        return;
+    Surface& canvas = Picture1->surface();
+    canvas.setPicture(*picture);
+    canvas.clear();
+    m_paintFromDrawing = true;
+    Picture1->update();
 }
 
 void ImageFrm::MNU_V_R_Click()
@@ -207,8 +270,9 @@ bool ImageFrm::eventFilter(QObject* watched, QEvent* event)
             PrintFont();
         break;
     case QEvent::Paint:
-        // An uncovered canvas asks for a drawing; our own drawings' repaints do not.
-        if (!m_paintFromDrawing)
+        // An uncovered canvas asks for a drawing; our own drawings' repaints do not, and a
+        // retained canvas repaints itself.
+        if (!m_paintFromDrawing && !m_retained)
             PrintFont();
         m_paintFromDrawing = false;
         break;

@@ -60,6 +60,16 @@ public:
     void MNU_V_M_Click();  // 文字移動モード: the pointer of the current mode
     bool MNU_F_S_Click();  // save; true when the image was written
     void MNU_F_C_Click();  // close
+    void MNU_F_O_Click();  // a picture into this canvas
+
+    // The settings window's picture commands: the picture into the canvas, the window titled
+    // after the file.
+    void putPicture(const QString& path);
+    bool retainedMode() const { return m_retained; }
+
+    std::function<void()> showHelpContents;
+    std::function<void()> showHelpSearch;
+    std::function<void()> showAbout;
 
     // Hooks for the frame: activation and the window's minimised state.
     void activated() override;
@@ -68,10 +78,14 @@ public:
     SurfaceView* Picture1 = nullptr;  // the canvas
     QToolBar* Toolbar1 = nullptr;
     QTimer Timer1;
+    QAction* MNU_F_O = nullptr;
     QAction* MNU_F_S = nullptr;
     QAction* MNU_F_C = nullptr;
     QAction* MNU_V_R = nullptr;
     QAction* MNU_V_M = nullptr;
+    QAction* MNU_H_C = nullptr;
+    QAction* MNU_H_K = nullptr;
+    QAction* MNU_H_A = nullptr;
     QAction* moveButton = nullptr;  // toolbar button 6, its pressed state is the move mode
 
 protected:
@@ -84,6 +98,7 @@ private:
     void dragTo(const QPointF& position);
     void sizeSaveBuffer();
     void reportSaveFailure(int number, const QString& reason);
+    void loadIntoCanvas(const QString& path);
 
     MainFrm& m_main;
     Dialogs& m_dialogs;
@@ -91,7 +106,8 @@ private:
     ImageWriter m_writeImage;
     DecorationRenderer m_renderer;
     QList<QMenu*> m_menus;
-    bool m_paintFromDrawing = false;  // the canvas repaints because we drew, not because it was uncovered
+    bool m_paintFromDrawing = false;
+    bool m_retained = false;  // the canvas keeps what is drawn and repaints by itself  // the canvas repaints because we drew, not because it was uncovered
 };
 
 }  // namespace kalvetra

@@ -173,6 +173,8 @@ void MainFrm::buildControls()
 void MainFrm::buildMenus()
 {
     auto* file = new QMenu(QStringLiteral("ファイル(&F)"), this);
+    MNU_F_I = file->addAction(QStringLiteral("イメージファイルを開く(&I)"));
+    file->addSeparator();
     MNU_F_O = file->addAction(QStringLiteral("設定ファイルを開く(&O)"));
     MNU_F_S = file->addAction(QStringLiteral("設定をファイルに保存(&S)"));
     file->addSeparator();
@@ -180,6 +182,8 @@ void MainFrm::buildMenus()
 
     auto* run = new QMenu(QStringLiteral("実行(&R)"), this);
     MNU_R_M = run->addAction(QStringLiteral("文字作成(&M)"));
+    run->addSeparator();
+    MNU_R_C = run->addAction(QStringLiteral("文字コード表(&C)"));
     run->addSeparator();
     MNU_R_D = run->addAction(QStringLiteral("デフォルトの設定に戻す(&D)"));
 
@@ -190,15 +194,36 @@ void MainFrm::buildMenus()
         a->setCheckable(true);
         a->setChecked(true);  // both options are on as designed
     }
-    m_menus = {file, run, options};
 
-    QAction* save = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Save), QString());
-    save->setToolTip(QStringLiteral("設定ファイルの保存"));
-    connect(save, &QAction::triggered, this, &MainFrm::MNU_F_S_Click);
-    Toolbar1->addSeparator();
-    QAction* create = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Create), QString());
-    create->setToolTip(QStringLiteral("文字作成"));
-    connect(create, &QAction::triggered, this, &MainFrm::MNU_R_M_Click);
+    auto* help = new QMenu(QStringLiteral("ヘルプ(&H)"), this);
+    MNU_H_C = help->addAction(QStringLiteral("目次(&C)..."));
+    MNU_H_K = help->addAction(QStringLiteral("検索(&S)..."));
+    help->addSeparator();
+    MNU_H_A = help->addAction(QStringLiteral("バージョン情報(&A)..."));
+    m_menus = {file, run, options, help};
+
+    // The toolbar's seven places: 1 open, 2 save, separator, 4 create, 5 code table,
+    // separator, 7 help.
+    const struct {
+        ToolbarPicture picture;
+        const char16_t* tip;
+    } buttons[] = {{ToolbarPicture::Open, u"設定またはイメージを開く"},
+                   {ToolbarPicture::Save, u"設定ファイルの保存"},
+                   {ToolbarPicture::Open, nullptr},
+                   {ToolbarPicture::Create, u"文字作成"},
+                   {ToolbarPicture::CodeTable, u"文字コード表"},
+                   {ToolbarPicture::Open, nullptr},
+                   {ToolbarPicture::Help, u"ヘルプ"}};
+    for (int index = 1; index <= 7; ++index) {
+        const auto& b = buttons[index - 1];
+        if (!b.tip) {
+            Toolbar1->addSeparator();
+            continue;
+        }
+        QAction* action = Toolbar1->addAction(toolbarIcon(b.picture), QString());
+        action->setToolTip(QString::fromUtf16(b.tip));
+        connect(action, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
+    }
 }
 
 QList<QMenu*> MainFrm::menus() const

@@ -65,11 +65,23 @@ public:
     void MNU_F_S_Click();
     void MNU_F_X_Click();
     void MNU_R_M_Click();
+    void MNU_F_I_Click();
+    void MNU_R_C_Click();
+    // The toolbar by the index of its place (1 .. 7); separators and other indexes do nothing.
+    void Toolbar1_ButtonClick(int index);
+    // Toolbar button 1: a settings file (a name ending in lower-case "ini") or a picture.
+    void openRelatedFile();
 
-    // What the program behind the window provides: a new image window, and leaving the
-    // program the way closing the frame does (every image window asked first).
+    // What the program behind the window provides: a new image window, leaving the program
+    // the way closing the frame does (every image window asked first), the picture window,
+    // the code table, the About box and help.
     std::function<void()> openImageWindow;
     std::function<void()> exitProgram;
+    std::function<void(const QString& path)> putIntoPictureWindow;
+    std::function<void()> showCodeTable;
+    std::function<void()> showAbout;
+    std::function<void()> showHelpContents;
+    std::function<void()> showHelpSearch;
 
     // The options of the 設定 menu.
     bool autoSave() const;
@@ -98,13 +110,18 @@ public:
     SurfaceView* Picture2 = nullptr;
     SurfaceView* Picture3 = nullptr;
     QToolBar* Toolbar1 = nullptr;
+    QAction* MNU_F_I = nullptr;
     QAction* MNU_F_O = nullptr;
     QAction* MNU_F_S = nullptr;
     QAction* MNU_F_X = nullptr;
     QAction* MNU_R_M = nullptr;
+    QAction* MNU_R_C = nullptr;
     QAction* MNU_R_D = nullptr;
     QAction* MNU_T_E = nullptr;
     QAction* MNU_T_S = nullptr;
+    QAction* MNU_H_C = nullptr;
+    QAction* MNU_H_K = nullptr;
+    QAction* MNU_H_A = nullptr;
 
 signals:
     // The shutdown sequence has run: the program ends now.

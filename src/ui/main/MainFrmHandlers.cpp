@@ -30,6 +30,16 @@ namespace {
 const char16_t* const ResetValues[] = {u"50", u"100", u"0"};
 
 const QString SettingsFilter = QStringLiteral("設定ファイル(*.ini)|*.ini");
+const QString PictureFilter = QStringLiteral(
+    "イメージファイル(jpeg,bmp,ico,cur,rle,wmf,emf)|*.jpg;*.jpeg;*.bmp;*.ico;*.cur;*.rle;*.wmf;*.emf|"
+    "JPEGファイル(*.jpg,*.jpeg)|*.jpg;*.jpeg|ビットマップ(*.bmp)|*.bmp|アイコン(*.ico)|*.ico|"
+    "カーソル ファイル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|"
+    "拡張メタファイル(*.emf)|*.emf");
+const QString RelatedFilter = QStringLiteral(
+    "関連ファイル(ini,jpeg,bmp,ico,cur,rle,wmf,emf)|*.ini;*.jpg;*.jpeg;*.bmp;*.ico;*.cur;*.rle;*.wmf;*.emf|"
+    "文字設定ファイル(*.ini)|*.ini|JPEG(*.jpg,*.jpeg)ファイル|*.jpg;*.jpeg|ビットマップ(*.bmp)|*.bmp|"
+    "アイコン(*.ico)|*.ico|カーソル ファイル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|"
+    "メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf");
 const QString BackgroundFilter = QStringLiteral(
     "イメージファイル(jpeg,bmp,ico,cur,rle,wmf,emf)|*.jpeg;*.jpg;*.bmp;*.ico;*.cur;*.rle;*.wmf;*.emf|"
     "ビットマップ(*.bmp)|*.bmp|アイコン(*.ico)|*.ico|カーソル ファイル(*.cur)|*.cur|"
@@ -75,6 +85,15 @@ void MainFrm::connectHandlers()
     connect(MNU_F_X, &QAction::triggered, this, &MainFrm::MNU_F_X_Click);
     connect(MNU_R_D, &QAction::triggered, this, &MainFrm::MNU_R_D_Click);
     connect(MNU_R_M, &QAction::triggered, this, &MainFrm::MNU_R_M_Click);
+    connect(MNU_F_I, &QAction::triggered, this, &MainFrm::MNU_F_I_Click);
+    connect(MNU_R_C, &QAction::triggered, this, &MainFrm::MNU_R_C_Click);
+    auto call = [](const std::function<void()>& f) {
+        if (f)
+            f();
+    };
+    connect(MNU_H_C, &QAction::triggered, this, [this, call] { call(showHelpContents); });
+    connect(MNU_H_K, &QAction::triggered, this, [this, call] { call(showHelpSearch); });
+    connect(MNU_H_A, &QAction::triggered, this, [this, call] { call(showAbout); });
     // The two options only flip their own check marks (QAction does that by itself).
 }
 
@@ -337,6 +356,77 @@ void MainFrm::MNU_R_M_Click()
     }
     if (openImageWindow)
         openImageWindow();
+}
+
+void MainFrm::MNU_F_I_Click()
+{
+    const Hourglass hourglass(this);
+    FileDialogRequest request;
+    request.filter = PictureFilter;
+    request.defaultExtension = QStringLiteral("bmp");
+    const FileDialogResult result = m_dialogs.openFile(this, request);
+    QCoreApplication::processEvents();
+    if (result.outcome == DialogOutcome::Chosen) {
+        if (putIntoPictureWindow)
+            putIntoPictureWindow(result.path);
+    } else if (result.outcome == DialogOutcome::Failed) {
+        m_dialogs.message(this, result.errorDescription, QStringLiteral("イメージを開く"), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
+    }
+}
+
+void MainFrm::openRelatedFile()
+{
+    FileDialogRequest request;
+    request.filter = RelatedFilter;
+    request.defaultExtension = QStringLiteral("ini");
+    const FileDialogResult result = m_dialogs.openFile(this, request);
+    if (result.outcome == DialogOutcome::Cancelled)
+        return;
+    if (result.outcome == DialogOutcome::Failed) {
+        m_dialogs.message(this, result.errorDescription, QStringLiteral("イメージを開く"), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
+        return;
+    }
+    // NOTE: only a name ending in lower-case "ini" is a settings file; "INI" is a picture.
+    if (result.path.endsWith(QStringLiteral("ini"), Qt::CaseSensitive)) {
+        loadSetting(result.path, *this);
+        DrawPreview();
+    } else if (putIntoPictureWindow) {
+        putIntoPictureWindow(result.path);
+    }
+}
+
+void MainFrm::MNU_R_C_Click()
+{
+    QCoreApplication::processEvents();
+    if (showCodeTable)
+        showCodeTable();
+}
+
+void MainFrm::Toolbar1_ButtonClick(int index)
+{
+    const Hourglass hourglass(this);
+    switch (index) {
+    case 1:
+        openRelatedFile();
+        break;
+    case 2:
+        MNU_F_S_Click();
+        break;
+    case 4:
+        MNU_R_M_Click();
+        break;
+    case 5:
+        MNU_R_C_Click();
+        break;
+    case 7:
+        if (showHelpContents)
+            showHelpContents();
+        break;
+    default:
+        break;
+    }
 }
 
 bool MainFrm::autoSave() const

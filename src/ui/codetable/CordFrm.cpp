@@ -1,0 +1,193 @@
+#include "CordFrm.h"
+
+#include "platform/Cp932.h"
+#include "render/FontSubstitution.h"
+#include "ui/common/Twips.h"
+#include "ui/main/MainFrm.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace kalvetra {
+namespace {
+
+// The design: cells of 300 twips from (360, 840), headers beside and above them.
+constexpr int CellTwips = 300;
+constexpr int GridLeftTwips = 360;
+constexpr int GridTopTwips = 840;
+
+QFont fontOfSize(const QString& family, double points)
+{
+    QFont f(substituteFontFamily(family));
+    f.setPixelSize(static_cast<int>(points * 4 / 3 + 0.5));
+    return f;
+}
+
+}  // namespace
+
+QString codeTableCharacter(int code)
+{
+    if (code <= 0 || code > 255)
+        return {};
+    const QString s = cp932::decode(QByteArray(1, static_cast<char>(code)));
+    if (s.size() != 1 || s[0] == QChar(0xFFFD) || !s[0].isPrint() || s[0].category() == QChar::Other_PrivateUse)
+        return {};
+    return s;
+}
+
+QString codeTableCodeText(int code)
+{
+    return QStringLiteral("cord : 0x") + QString::number(code, 16).toUpper() + u'(' + QString::number(code) + u')';
+}
+
+CordFrm::CordFrm(MainFrm& settingsWindow, QWidget* parent) : QWidget(parent), m_main(settingsWindow)
+{
+    setWindowTitle(QStringLiteral("文字コード表"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMouseTracking(true);
+    QFont uiFont(QStringLiteral("IPAPGothic"));
+    uiFont.setPixelSize(12);
+    setFont(uiFont);
+
+    Label1 = new QLabel(QStringLiteral("フォント(&F):"), this);
+    Label1->setGeometry(twipsRect(120, 120, 825, 180));
+    Label1->setMouseTracking(true);
+    Label1->installEventFilter(this);
+    Combo1 = new QComboBox(this);
+    Combo1->setGeometry(twipsToPixels(960), twipsToPixels(80), twipsToPixels(1935), Combo1->sizeHint().height());
+    Label1->setBuddy(Combo1);
+    Label2 = new QLabel(this);
+    Label2->setGeometry(twipsRect(3000, 0, 255 + 200, 435 + 40));
+    Label2->setAutoFillBackground(true);
+    Label2->setAlignment(Qt::AlignCenter);
+    Label2->hide();
+    Label3 = new QLabel(QStringLiteral("Code:"), this);
+    Label3->move(twipsToPixels(3480), twipsToPixels(120));
+    Label3->setFont(fontOfSize(QStringLiteral("MS UI Gothic"), 9));
+    Label3->hide();
+
+    // Load: the settings window's font list, with its selection; the cells stay empty until
+    // the table is shown.
+    for (int i = 0; i < m_main.Combo1->count(); ++i)
+        Combo1->addItem(m_main.Combo1->itemText(i));
+    Combo1->setCurrentIndex(m_main.Combo1->currentIndex());
+    const QFont cellFont = fontOfSize(selectedFont().isEmpty() ? QStringLiteral("ＭＳ Ｐゴシック") : selectedFont(), 8.25);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const int i = x + 16 * y;
+            auto* cell = new QPushButton(this);
+            cell->setGeometry(twipsRect(GridLeftTwips + x * CellTwips, GridTopTwips + y * CellTwips, CellTwips, CellTwips));
+            cell->setFont(cellFont);
+            cell->setStyleSheet(QStringLiteral("QPushButton { background: white; border: 1px solid #a0a0a0; padding: 0; }"
+                                               "QPushButton:pressed { background: #d8d8ff; }"));
+            cell->setFocusPolicy(Qt::NoFocus);
+            cell->setMouseTracking(true);
+            cell->installEventFilter(this);
+            connect(cell, &QPushButton::clicked, this, [this, i] { choose(i); });
+            Command1[static_cast<size_t>(i)] = cell;
+        }
+    for (int i = 0; i < 16; ++i) {
+        const QString hex = QString::number(i, 16).toUpper();
+        Label4[static_cast<size_t>(i)] = new QLabel(hex, this);
+        Label4[static_cast<size_t>(i)]->setGeometry(twipsRect(GridLeftTwips + i * CellTwips, 600, CellTwips, 255));
+        Label4[static_cast<size_t>(i)]->setAlignment(Qt::AlignCenter);
+        Label5[static_cast<size_t>(i)] = new QLabel(hex, this);
+        Label5[static_cast<size_t>(i)]->setGeometry(twipsRect(120, GridTopTwips + i * CellTwips + 30, 225, 255));
+    }
+    connect(Combo1, &QComboBox::currentIndexChanged, this, &CordFrm::Combo1_Click);
+    setFixedSize(sizeHint());
+}
+
+QSize CordFrm::sizeHint() const
+{
+    // The grid, its headers and a margin of 200 twips at the right, 120 below.
+    return QSize(twipsToPixels(16 * CellTwips + GridLeftTwips + 200), twipsToPixels(16 * CellTwips + GridTopTwips + 120));
+}
+
+QList<QMenu*> CordFrm::menus() const
+{
+    // The table has no menus of its own: the frame keeps the settings window's.
+    return {};
+}
+
+QString CordFrm::selectedFont() const
+{
+    return Combo1->currentText();
+}
+
+void CordFrm::Combo1_Click()
+{
+    if (!isVisible())
+        return;
+    const QFont font = fontOfSize(selectedFont(), 8.25);
+    for (int i = 1; i < 256; ++i) {
+        Command1[static_cast<size_t>(i)]->setFont(font);
+        // A button reads "&" as the mark of its access key: the ampersand is written twice.
+        Command1[static_cast<size_t>(i)]->setText(codeTableCharacter(i).replace(u'&', QStringLiteral("&&")));
+    }
+    hidePreview();
+}
+
+void CordFrm::activated()
+{
+    // The table takes the settings window's font over whenever it comes to the front.
+    Combo1->setCurrentIndex(m_main.Combo1->currentIndex());
+}
+
+void CordFrm::pointAt(int code)
+{
+    QFont big = fontOfSize(selectedFont(), 20.25);
+    Label2->setFont(big);
+    Label2->setText(codeTableCharacter(code));
+    Label2->show();
+    Label3->setText(codeTableCodeText(code));
+    Label3->adjustSize();
+    Label3->show();
+}
+
+void CordFrm::hidePreview()
+{
+    Label2->hide();
+    Label3->hide();
+}
+
+void CordFrm::choose(int code)
+{
+    m_main.Combo1->setCurrentIndex(Combo1->currentIndex());
+    QFont f = m_main.Text1[0]->font();
+    f.setFamily(substituteFontFamily(selectedFont()));
+    m_main.Text1[0]->setFont(f);
+    const QString character = cp932::decode(QByteArray(1, static_cast<char>(code)));
+    if (character != QString(QChar(0xFFFD)))
+        m_main.Text1[0]->setText(m_main.Text1[0]->text() + character);
+    m_main.Text1[0]->setCursorPosition(static_cast<int>(m_main.Text1[0]->text().size()));
+    emit chosen();
+}
+
+bool CordFrm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        if (watched == Label1) {
+            hidePreview();
+        } else {
+            for (int i = 0; i < 256; ++i)
+                if (watched == Command1[static_cast<size_t>(i)]) {
+                    pointAt(i);
+                    break;
+                }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CordFrm::mouseMoveEvent(QMouseEvent* event)
+{
+    hidePreview();
+    QWidget::mouseMoveEvent(event);
+}
+
+}  // namespace kalvetra
