@@ -234,12 +234,15 @@ std::optional<Layout> checkLayout(QFile& file, ChmFile::Status& status)
     const std::uint32_t blockLength = u32(*itsp, 0x10);
     const std::int32_t indexRoot = i32(*itsp, 0x1C);
     const std::int32_t indexHead = i32(*itsp, 0x20);
-    const std::uint32_t chunkCount = u32(*itsp, 0x28);
-    if (blockLength < 0x40 || blockLength > 0x100000 || chunkCount == 0)
+    if (blockLength < 0x40 || blockLength > 0x100000)
         return std::nullopt;
-    const std::uint64_t chunkBytes = std::uint64_t(chunkCount) * blockLength;
-    if (chunkBytes > directoryLength - ItspLength || chunkBytes > std::uint64_t(MaxDirectoryBytes))
+    // NOTE: the chunk count of the header is not to be trusted (chmcmd writes -1 there), and
+    // chmlib never reads it: the chunks are what the directory's length holds.
+    const std::uint64_t chunks64 = (directoryLength - ItspLength) / blockLength;
+    if (chunks64 == 0 || chunks64 * blockLength > std::uint64_t(MaxDirectoryBytes))
         return std::nullopt;
+    const auto chunkCount = static_cast<std::uint32_t>(chunks64);
+    const std::uint64_t chunkBytes = chunks64 * blockLength;
     if (indexHead < 0 || std::uint32_t(indexHead) >= chunkCount)
         return std::nullopt;
     const std::int32_t root = indexRoot <= -1 ? indexHead : indexRoot;
@@ -348,8 +351,9 @@ std::optional<Layout> checkLayout(QFile& file, ChmFile::Status& status)
     const std::uint64_t frameLength = u64(*table, 0x20);
     if (frameLength != LzxFrameLength || compressedLength > content->length || blockCount == 0)
         return std::nullopt;
-    if (uncompressedLength > std::uint64_t(blockCount) * frameLength ||
-        uncompressedLength <= std::uint64_t(blockCount - 1) * frameLength)
+    // NOTE: chmcmd counts an empty block after the last one, so there may be more blocks than
+    // the data fills, never fewer.
+    if (uncompressedLength > std::uint64_t(blockCount) * frameLength)
         return std::nullopt;
     if (!fits(tableOffset, std::uint64_t(blockCount) * 8, resetTable->length))
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "platform/ChmSearch.h"
 
+#include "platform/ChmFile.h"
 #include "platform/ChmHtml.h"
 
 #include <algorithm>
@@ -104,6 +105,24 @@ QStringList searchWords(const QString& query)
 QString searchForm(const QString& text)
 {
     return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+}
+
+HelpSearchIndex HelpSearchIndex::ofHelpFile(const ChmFile& chm)
+{
+    HelpSearchIndex index;
+    for (const QString& path : chm.files()) {
+        if (!path.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive) &&
+            !path.endsWith(QLatin1String(".html"), Qt::CaseInsensitive))
+            continue;
+        const std::optional<QByteArray> bytes = chm.read(path);
+        if (!bytes)
+            continue;  // a damaged page is not found, the others still are
+        PageText page = pageText(decodeHtmlPage(*bytes));
+        if (page.title.isEmpty())
+            page.title = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+        index.addPage(path, page);
+    }
+    return index;
 }
 
 void HelpSearchIndex::addPage(const QString& path, const PageText& page)

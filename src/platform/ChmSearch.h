@@ -29,8 +29,13 @@ struct SearchHit {
     int occurrences = 0;  // of all the words together
 };
 
+class ChmFile;
+
 class HelpSearchIndex {
 public:
+    // Every page (.htm, .html) of the help file, in the archive's order.
+    static HelpSearchIndex ofHelpFile(const ChmFile& chm);
+
     void addPage(const QString& path, const PageText& page);
     qsizetype pageCount() const { return m_pages.size(); }
 
