@@ -6,6 +6,7 @@ set -euo pipefail
 KALVETRA_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libharfbuzz-dev
+  fp-utils libchm-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool xclip
