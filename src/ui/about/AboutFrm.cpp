@@ -116,9 +116,12 @@ void AboutFrm::setLinkHighlighted(bool on)
 bool AboutFrm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Label4) {
-        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
+        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
             setLinkHighlighted(true);
-        else if (event->type() == QEvent::MouseButtonRelease)
+            // The box would take the move for a move outside the link.
+            return event->type() == QEvent::MouseMove;
+        }
+        if (event->type() == QEvent::MouseButtonRelease)
             OpenUrl(Label4->text(), m_dialogs, this);
     }
     return QDialog::eventFilter(watched, event);

@@ -177,6 +177,10 @@ bool CordFrm::eventFilter(QObject* watched, QEvent* event)
             for (int i = 0; i < 256; ++i)
                 if (watched == Command1[static_cast<size_t>(i)]) {
                     pointAt(i);
+                    // NOTE: a move the cell does not use would reach the window and hide the
+                    // preview again; moves with a button held still go to the cell.
+                    if (event->type() == QEvent::MouseMove && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+                        return true;
                     break;
                 }
         }
