@@ -491,6 +491,19 @@ void GdiPlayer::applyClip()
 
 void GdiPlayer::combineClip(const QPainterPath& area, ClipMode mode)
 {
+    // NOTE: path boolean operations grow with the product of the two outlines; an outline
+    // of tens of thousands of segments would stall the reader, so such a clip is taken as
+    // the new outline alone, and the common cases (no clip yet, copy) need no operation.
+    constexpr int MaxCombinedElements = 20000;
+    if (mode == ClipMode::Copy || (!m_state.clipped && mode == ClipMode::And)
+        || (m_state.clip.elementCount() + area.elementCount() > MaxCombinedElements && mode != ClipMode::Diff)) {
+        m_state.clip = area;
+        m_state.clipped = true;
+        applyClip();
+        return;
+    }
+    if (m_state.clip.elementCount() + area.elementCount() > MaxCombinedElements)
+        return;  // a hole too complex to cut: drawing stays unclipped there
     QPainterPath everything;
     everything.addRect(QRectF(m_target.rect()));
     const QPainterPath current = m_state.clipped ? m_state.clip : everything;
@@ -559,6 +572,9 @@ void GdiPlayer::text(QPointF reference, const QString& text, const QList<double>
         m_painter.fillRect(box.normalized(), m_state.bkColor);
     }
     if (text.isEmpty())
+        return;
+    // GDI draws at most 8192 characters in one call; a longer run is a damaged record.
+    if (text.size() > 8192)
         return;
 
     const GdiFont& f = m_state.font;
