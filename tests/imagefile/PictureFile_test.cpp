@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImageWriter>
 #include <QPainter>
 
@@ -109,11 +110,24 @@ TEST(LoadPicture, WhatIsNoPictureIsRefusedWithItsReason)
     QByteArray iconOutside = iconFile(1);
     iconOutside.replace(18, 4, QByteArray::fromHex("00000010"));  // image data far past the end
 
+    // Sparse files: sizes that cost nothing to make.
+    const QString hugeFile = files.write("huge-file.bmp", QByteArray("BM"));
+    QFile(hugeFile).resize(qint64{1200} * 1024 * 1024);
+    QByteArray claims16k("BM");
+    putU32(claims16k, 0);
+    putU32(claims16k, 0);
+    putU32(claims16k, 54);
+    claims16k.append(QByteArray::fromHex("28000000004000000040000001001800"));
+    const QString shortBitmap = files.write("short.bmp", claims16k);
+    QFile(shortBitmap).resize(100 * 1024 * 1024);
+
     const struct {
         const char* what;
         QString path;
         PictureError expected;
     } cases[] = {
+        {"file of 1.2 GB", hugeFile, PictureError::TooLarge},
+        {"16384 x 16384 bitmap with a tenth of its pixels", shortBitmap, PictureError::Damaged},
         {"missing file", files.path("missing.bmp"), PictureError::NotFound},
         {"empty name", QString(), PictureError::NotFound},
         {"a folder", files.path("folder"), PictureError::CannotOpen},
