@@ -50,6 +50,17 @@ EmfBuilder filling(QRgb brush)
     return b;
 }
 
+// Red, green / blue, black: a bitmap whose every quarter shows where it went.
+QImage fourColours()
+{
+    QImage tile(2, 2, QImage::Format_RGB32);
+    tile.setPixel(0, 0, Red);
+    tile.setPixel(1, 0, Green);
+    tile.setPixel(0, 1, Blue);
+    tile.setPixel(1, 1, Black);
+    return tile;
+}
+
 QRect paintedBounds(const QImage& image, QRgb color)
 {
     QRect r;
@@ -223,11 +234,7 @@ TEST(EmfRecords, TextStandsOnItsReferencePointInTheTextColour)
 
 TEST(EmfRecords, BitmapRecordsCopyAndStretchTheirPixels)
 {
-    QImage tile(2, 2, QImage::Format_RGB32);
-    tile.setPixel(0, 0, Red);
-    tile.setPixel(1, 0, Green);
-    tile.setPixel(0, 1, Blue);
-    tile.setPixel(1, 1, Black);
+    const QImage tile = fourColours();
     for (const bool topDown : {false, true}) {
         EmfBuilder b;
         b.stretchDiBits(8, 8, 80, 80, tile, 24, topDown);
@@ -394,11 +401,7 @@ TEST(WmfRecords, PolygonsPolyPolygonsAndTheWindowOrigin)
 
 TEST(WmfRecords, BitmapRecordsOfEveryKind)
 {
-    QImage tile(2, 2, QImage::Format_RGB32);
-    tile.setPixel(0, 0, Red);
-    tile.setPixel(1, 0, Green);
-    tile.setPixel(0, 1, Blue);
-    tile.setPixel(1, 1, Black);
+    const QImage tile = fourColours();
     const QByteArray dib = test::packedDib(tile);
     auto withDib = [&](std::initializer_list<std::int16_t> words, bool rop) {
         QByteArray p;
