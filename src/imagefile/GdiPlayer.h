@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QColor>
-#include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
 #include <QList>
