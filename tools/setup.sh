@@ -10,6 +10,7 @@ KALVETRA_PACKAGES=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool xclip
+  desktop-file-utils appstream dpkg-dev
 )
 
 kalvetra_install_packages() {

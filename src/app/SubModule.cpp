@@ -1,5 +1,9 @@
 #include "SubModule.h"
 
+#include "SettingsLocation.h"
+
+#include "imagefile/ImageSave.h"
+#include "imagefile/PictureFile.h"
 #include "settings/SaveIniModule.h"
 #include "settings/SettingValues.h"
 #include "settings/SettingsFile.h"
@@ -8,9 +12,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFontDatabase>
-#include <QImageReader>
-#include <QImageWriter>
-#include <QSaveFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -18,26 +19,18 @@ namespace kalvetra {
 
 std::optional<QImage> loadPictureFile(const QString& path)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    QImage image = reader.read();
-    if (image.isNull())
+    const imagefile::Picture picture = imagefile::loadPicture(path);
+    if (!picture.ok())
         return std::nullopt;
-    return image;
+    return picture.image;
 }
 
 std::optional<WriteFailure> writeImageFile(const QString& path, const QImage& canvas)
 {
-    const QString kind = path.right(4).toLower();
-    const char* format = kind == u".jpg" ? "jpeg" : "bmp";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return WriteFailure{75, file.errorString()};
-    QImageWriter writer(&file, format);
-    writer.setQuality(100);
-    if (!writer.write(canvas.convertToFormat(QImage::Format_RGB888)) || !file.commit())
-        return WriteFailure{75, writer.errorString()};
-    return std::nullopt;
+    const imagefile::SaveResult result = imagefile::saveImage(path, canvas);
+    if (result.ok())
+        return std::nullopt;
+    return WriteFailure{result.errorNumber, result.description};
 }
 
 SubModule::SubModule(Dialogs& dialogs, QString programDirectory)
@@ -78,7 +71,8 @@ void SubModule::start()
     m_main->unsetCursor();
 
     // 9 - 13. The program's own settings file; from here on a failing step is skipped.
-    m_main->saveFile = QDir(m_programDirectory).filePath(QStringLiteral("Kalvetra.ini"));
+    m_main->saveFile = settingsFilePath(m_programDirectory);
+    prepareSettingsFolder(m_main->saveFile);
     const QString section = QString::fromUtf16(SettingSection);
     if (const auto v = truthValueFromText(ReadIni(m_main->saveFile, section, QString::fromUtf16(SaveMessageKey))))
         m_main->setSaveMessage(*v);

@@ -1,5 +1,6 @@
 #include "RenderCommand.h"
 
+#include "imagefile/ImageSave.h"
 #include "render/DecoratedDrawing.h"
 #include "render/Surface.h"
 #include "settings/SettingsFile.h"
@@ -88,9 +89,10 @@ QString writeImage(const QImage& image, const QString& path, bool keepAlpha)
     } else if (lower.endsWith(u".jpg") || lower.endsWith(u".jpeg")) {
         format = "jpeg";
         out = image.convertToFormat(QImage::Format_RGB888);
-    } else if (lower.endsWith(u".bmp")) {
-        format = "bmp";
-        out = image.convertToFormat(QImage::Format_RGB888);
+    } else if (lower.endsWith(u".bmp") || lower.endsWith(u".wmf") || lower.endsWith(u".emf")) {
+        // The image windows' own writer: BMP, and metafiles holding the bitmap.
+        const imagefile::SaveResult saved = imagefile::saveImage(path, image);
+        return saved.ok() ? QString() : saved.description;
     } else {
         return QStringLiteral("unsupported output format");
     }

@@ -274,8 +274,10 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         return ParseError{QStringLiteral("-o OUTPUT is missing")};
     const QString lower = o.output.toLower();
     const bool png = lower.endsWith(u".png");
-    if (!png && !lower.endsWith(u".jpg") && !lower.endsWith(u".jpeg") && !lower.endsWith(u".bmp"))
-        return ParseError{QStringLiteral("%1: unsupported output format (use .png, .jpg, .jpeg or .bmp)").arg(o.output)};
+    if (!png && !lower.endsWith(u".jpg") && !lower.endsWith(u".jpeg") && !lower.endsWith(u".bmp") &&
+        !lower.endsWith(u".wmf") && !lower.endsWith(u".emf"))
+        return ParseError{
+            QStringLiteral("%1: unsupported output format (use .png, .jpg, .jpeg, .bmp, .wmf or .emf)").arg(o.output)};
     if (o.transparent && !png)
         return ParseError{QStringLiteral("--transparent needs a .png output")};
     return o;
@@ -284,7 +286,7 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
 QString usageText()
 {
     return QStringLiteral(
-        "usage: kalvetra-render --text TEXT -o OUT.png|.jpg|.jpeg|.bmp [options]\n"
+        "usage: kalvetra-render --text TEXT -o OUT.png|.jpg|.jpeg|.bmp|.wmf|.emf [options]\n"
         "       kalvetra-render [options] --save-settings FILE\n"
         "\n"
         "Draws decorated lettering as an image window of Kalvetra would.\n"

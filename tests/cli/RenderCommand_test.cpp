@@ -1,5 +1,6 @@
 // kalvetra-render as a user runs it: exit status, messages, and the files it leaves.
 #include "cli/RenderCommand.h"
+#include "imagefile/PictureFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -118,13 +119,15 @@ TEST_F(RenderCommand, WritesEachFormatByItsExtension)
 {
     const std::pair<const char*, QByteArray> formats[] = {
         {"a.png", QByteArray("\x89PNG")}, {"b.jpg", QByteArray("\xFF\xD8\xFF")}, {"c.JPEG", QByteArray("\xFF\xD8\xFF")},
-        {"d.bmp", QByteArray("BM")}};
+        {"d.bmp", QByteArray("BM")}, {"e.emf", QByteArray("\x01\x00\x00\x00")}, {"f.wmf", QByteArray("\x01\x00\x09\x00")}};
     for (const auto& [name, magic] : formats) {
         ASSERT_EQ(render({"--text", "字", "--canvas", "64x48", "-o", path(name)}).status, 0) << name;
         QFile f(path(name));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_TRUE(f.read(4).startsWith(magic)) << name;
-        EXPECT_EQ(QImage(path(name)).size(), QSize(64, 48)) << name;
+        const imagefile::Picture back = imagefile::loadPicture(path(name));
+        ASSERT_TRUE(back.ok()) << name;
+        EXPECT_EQ(back.image.size(), QSize(64, 48)) << name;
     }
 }
 

@@ -110,7 +110,7 @@ TEST(RenderOptions, EveryBadInputIsRefusedWithItsReason)
         {withOutput({"--repeat", "0"}), "--repeat: 0 is out of range (1 to 100000)"},
         {{"-o", "x.png"}, "--text is missing"},
         {{"--text", "x"}, "-o OUTPUT is missing"},
-        {{"--text", "x", "-o", "x.gif"}, "x.gif: unsupported output format (use .png, .jpg, .jpeg or .bmp)"},
+        {{"--text", "x", "-o", "x.gif"}, "x.gif: unsupported output format (use .png, .jpg, .jpeg, .bmp, .wmf or .emf)"},
         {{"--text", "x", "-o", "x.jpg", "--transparent"}, "--transparent needs a .png output"},
     };
     for (const auto& [args, message] : cases)
@@ -119,6 +119,6 @@ TEST(RenderOptions, EveryBadInputIsRefusedWithItsReason)
 
 TEST(RenderOptions, OutputFormatFollowsTheExtensionWhateverItsCase)
 {
-    for (const char* name : {"a.PNG", "b.Jpg", "c.jpeg", "d.BMP"})
+    for (const char* name : {"a.PNG", "b.Jpg", "c.jpeg", "d.BMP", "e.wmf", "f.EMF"})
         EXPECT_EQ(refusal({"--text", "x", "-o", name}), QStringLiteral("(accepted)")) << name;
 }

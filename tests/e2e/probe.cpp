@@ -4,7 +4,7 @@
 //   probe lettering FILE R,G,B    the bounds of everything in FILE that is not that colour
 #include <QGuiApplication>
 #include <QImage>
-#include <QImageReader>
+#include "imagefile/PictureFile.h"
 #include <QPixmap>
 #include <QRect>
 #include <QScreen>
@@ -99,10 +99,10 @@ int main(int argc, char** argv)
         return 0;
     }
     if (args.size() == 4 && args[1] == u"lettering") {
-        QImageReader reader(args[2]);
-        reader.setDecideFormatFromContent(true);
-        const QImage image = reader.read().convertToFormat(QImage::Format_RGB32);
-        if (image.isNull()) {
+        // The program's own picture service, which reads its metafiles too.
+        const kalvetra::imagefile::Picture picture = kalvetra::imagefile::loadPicture(args[2]);
+        const QImage image = picture.image.convertToFormat(QImage::Format_RGB32);
+        if (!picture.ok()) {
             std::fprintf(stderr, "probe: cannot read %s\n", qPrintable(args[2]));
             return 2;
         }

@@ -3,6 +3,7 @@
 #include "FakeDialogs.h"
 #include "TestFiles.h"
 
+#include "app/SettingsLocation.h"
 #include "app/SubModule.h"
 #include "app/TerminationSignals.h"
 #include "settings/SaveIniModule.h"
@@ -165,4 +166,27 @@ TEST_F(Program, SettingsWindowIsAFixedChildWithoutMinimiseOrMaximise)
     EXPECT_EQ(program->frame().windowTitle(), QStringLiteral("カルベトラ"));
     // Picture3, the save buffer, lies below the visible part of the window.
     EXPECT_GE(w.Picture3->y(), w.height());
+}
+
+TEST(SettingsLocation, BesideTheProgramWhenItsFolderCanBeWrittenElseTheUsersConfiguration)
+{
+    TestFiles files;
+    EXPECT_EQ(settingsFilePath(files.folder(), QStringLiteral("/cfg"), QStringLiteral("/home/u")),
+              files.path(QStringLiteral("Kalvetra.ini")));
+    const QString missing = files.path(QStringLiteral("no-such-folder"));
+    EXPECT_EQ(settingsFilePath(missing, QStringLiteral("/cfg"), QStringLiteral("/home/u")),
+              QStringLiteral("/cfg/Kalvetra/Kalvetra.ini"));
+    // An unset or relative XDG_CONFIG_HOME means ~/.config.
+    EXPECT_EQ(settingsFilePath(missing, QString(), QStringLiteral("/home/u")),
+              QStringLiteral("/home/u/.config/Kalvetra/Kalvetra.ini"));
+    EXPECT_EQ(settingsFilePath(missing, QStringLiteral("cfg"), QStringLiteral("/home/u")),
+              QStringLiteral("/home/u/.config/Kalvetra/Kalvetra.ini"));
+    if (files.makeReadOnlyFolder(QStringLiteral("ro"))) {
+        EXPECT_EQ(settingsFilePath(files.path(QStringLiteral("ro")), QStringLiteral("/cfg"), QStringLiteral("/h")),
+                  QStringLiteral("/cfg/Kalvetra/Kalvetra.ini"));
+    }
+
+    const QString nested = files.path(QStringLiteral("a/b/Kalvetra.ini"));
+    EXPECT_TRUE(prepareSettingsFolder(nested));
+    EXPECT_TRUE(QFileInfo(files.path(QStringLiteral("a/b"))).isDir());
 }
