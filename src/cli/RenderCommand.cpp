@@ -1,6 +1,7 @@
 #include "RenderCommand.h"
 
 #include "imagefile/ImageSave.h"
+#include "imagefile/PictureFile.h"
 #include "render/DecoratedDrawing.h"
 #include "render/Surface.h"
 #include "settings/SettingsFile.h"
@@ -136,13 +137,14 @@ int runRender(const RenderOptions& options, QTextStream& err)
 
     QImage picture;
     if (!o.backgroundPicture.isEmpty()) {
-        QImageReader reader(o.backgroundPicture);
-        picture = reader.read();
-        if (picture.isNull()) {
-            err << "kalvetra-render: " << o.backgroundPicture << ": cannot read the picture (" << reader.errorString()
-                << ")\n";
+        // The program's picture service: BMP (RLE too), JPEG, ICO, CUR, WMF and EMF.
+        const imagefile::Picture loaded = imagefile::loadPicture(o.backgroundPicture);
+        if (!loaded.ok()) {
+            err << "kalvetra-render: " << o.backgroundPicture << ": cannot read the picture ("
+                << imagefile::pictureErrorDescription(loaded.error) << ")\n";
             return BadInput;
         }
+        picture = loaded.image;
     }
     const std::optional<Layout> layout = layoutCanvas(o);
     if (!layout) {

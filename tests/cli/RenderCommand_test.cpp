@@ -163,6 +163,23 @@ TEST_F(RenderCommand, BackgroundPictureLiesUnderTheDrawingAtTheTopLeft)
     EXPECT_EQ(img.pixel(119, 0), qRgb(130, 130, 255));
 }
 
+TEST_F(RenderCommand, MetafilesServeAsBackgroundPictures)
+{
+    for (const char* sample : {"inkscape-shapes.wmf", "lo-shapes.emf"}) {
+        const QString file = QStringLiteral(KALVETRA_TEST_DATA "/metafiles/") + QString::fromLatin1(sample);
+        const QString out = path(QStringLiteral("mf.png"));
+        ASSERT_EQ(render({"--text", "字", "--canvas", "300x200", "--background-picture", file, "-o", out}).status, 0)
+            << sample;
+        // The picture, not the plain background colour, fills the top-left corner's region.
+        const QImage img(out);
+        int notBackground = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 60; ++x)
+                notBackground += img.pixel(x, y) != qRgb(130, 130, 255);
+        EXPECT_GT(notBackground, 100) << sample;
+    }
+}
+
 TEST_F(RenderCommand, TimeReportsTheFirstDrawingAndTheMedian)
 {
     const Outcome run = render({"--text", "字", "--time", "--repeat", "3", "-o", path("t.png")});
