@@ -15,7 +15,10 @@ execute_process(
   OUTPUT_VARIABLE out
   ERROR_VARIABLE err)
 set(compiled "${STAGING_DIR}/Kalvetra.chm")
-if(NOT status EQUAL 0 OR NOT EXISTS "${compiled}" OR out MATCHES "[Ee]rror")
+# NOTE: chmcmd 3.2.2 reports every "page.htm#name" link as an undefined anchor, whatever the
+# page holds; the tests check the anchors instead. Any other error stops the build.
+string(REGEX REPLACE "Error: Anchor [^\n]* undefined[^\n]*" "" checked "${out}")
+if(NOT status EQUAL 0 OR NOT EXISTS "${compiled}" OR checked MATCHES "[Ee]rror")
   message(FATAL_ERROR "chmcmd did not compile the help (status ${status}):\n${out}${err}")
 endif()
 file(SIZE "${compiled}" size)
