@@ -312,7 +312,8 @@ void HelpWindow::buildWindow()
     connect(page, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
     connect(page, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     connect(page, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
-    connect(page, &QTextBrowser::sourceChanged, this, [this] { selectContentsEntry(currentTopic()); });
+    // NOTE: the signal comes before source() gives the new page.
+    connect(page, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) { selectContentsEntry(url.path()); });
 
     connect(contentsTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item && item->data(0, TopicRole).isValid())
