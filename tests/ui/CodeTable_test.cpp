@@ -1,8 +1,6 @@
 // The character code table and the About box with its web link.
-#include "FakeDialogs.h"
-#include "TestFiles.h"
+#include "RunningProgram.h"
 
-#include "app/SubModule.h"
 #include "platform/Shell.h"
 #include "ui/about/UrlJumpModule.h"
 
@@ -23,19 +21,8 @@ using kalvetra::test::TestFiles;
 
 namespace {
 
-class Tables : public ::testing::Test {
+class Tables : public kalvetra::test::RunningProgram {
 protected:
-    FakeDialogs dialogs;
-    TestFiles files;
-    std::unique_ptr<SubModule> program;
-    MainFrm* main = nullptr;
-
-    void SetUp() override
-    {
-        program = std::make_unique<SubModule>(dialogs, files.folder());
-        program->start();
-        main = &program->settingsWindow();
-    }
     void TearDown() override { Shell::setOpener({}); }
 
     static void pointAt(QWidget* w)

@@ -1,8 +1,6 @@
 // Image windows driven as a user drives them: create, redisplay, drag, save and close.
-#include "FakeDialogs.h"
-#include "TestFiles.h"
+#include "RunningProgram.h"
 
-#include "app/SubModule.h"
 #include "ui/common/Twips.h"
 
 #include <QApplication>
@@ -14,6 +12,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -23,18 +22,11 @@ using kalvetra::test::TestFiles;
 
 namespace {
 
-class ImageWindows : public ::testing::Test {
+class ImageWindows : public kalvetra::test::RunningProgram {
 protected:
-    FakeDialogs dialogs;
-    TestFiles files;
-    std::unique_ptr<SubModule> program;
-    MainFrm* main = nullptr;
-
     void SetUp() override
     {
-        program = std::make_unique<SubModule>(dialogs, files.folder());
-        program->start();
-        main = &program->settingsWindow();
+        RunningProgram::SetUp();
         main->Text1[0]->setText(QStringLiteral("文字"));
     }
 
@@ -287,6 +279,55 @@ TEST_F(ImageWindows, SaveChoosesTheFormatFromTheLastFourCharacters)
     // The BMP holds the canvas pixel for pixel.
     EXPECT_EQ(QImage(files.path("a.bmp")).convertToFormat(QImage::Format_RGB32),
               canvas(image).convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(ImageWindows, EveryWrittenFormatReadsBackAsTheCanvas)
+{
+    ImageFrm* image = create();
+    const QImage shown = canvas(image).convertToFormat(QImage::Format_RGB32);
+    for (const char* name : {"r.bmp", "r.emf", "r.wmf", "r.jpg"}) {
+        dialogs.chooseFile(files.path(QString::fromLatin1(name)));
+        ASSERT_TRUE(image->MNU_F_S_Click()) << name;
+        const QImage back = loadPictureFile(files.path(QString::fromLatin1(name)))->convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(back.size(), shown.size()) << name;
+        // Exact for the bitmap and the metafiles holding it; JPEG within its noise.
+        long long difference = 0;
+        for (int y = 0; y < back.height(); ++y)
+            for (int x = 0; x < back.width(); ++x) {
+                const QRgb a = back.pixel(x, y), b = shown.pixel(x, y);
+                difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+            }
+        const double mean = static_cast<double>(difference) / (back.width() * back.height());
+        if (QString::fromLatin1(name).endsWith(u".jpg"))
+            EXPECT_LT(mean, 12.0) << name;  // colour is subsampled even at quality 100
+        else
+            EXPECT_EQ(mean, 0.0) << name;
+    }
+}
+
+TEST_F(ImageWindows, ToolbarPlacesRunTheirCommands)
+{
+    ImageFrm* image = create();
+    const QList<QAction*> places = image->Toolbar1->actions();
+    ASSERT_EQ(places.size(), 8);
+    for (int separator : {3, 5, 7})
+        EXPECT_TRUE(places[separator - 1]->isSeparator()) << separator;
+    int helpCalls = 0;
+    image->showHelpContents = [&helpCalls] { ++helpCalls; };
+    dialogs.cancelFile();
+    places[0]->trigger();  // 1: open
+    EXPECT_TRUE(image->retainedMode());
+    dialogs.chooseFile(files.path("t.bmp"));
+    places[1]->trigger();  // 2: save
+    EXPECT_TRUE(image->imageSaved);
+    waitForThrottle(image);
+    main->Text1[0]->setText(QStringLiteral("再"));
+    places[3]->trigger();  // 4: redisplay
+    EXPECT_EQ(image->settings.DrawText, QStringLiteral("再"));
+    places[5]->trigger();  // 6: move mode off
+    EXPECT_FALSE(image->moveMode());
+    places[7]->trigger();  // 8: help
+    EXPECT_EQ(helpCalls, 1);
 }
 
 TEST_F(ImageWindows, AnInvalidNameIsProposedAgainAsMudai)

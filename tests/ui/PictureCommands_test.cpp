@@ -1,15 +1,14 @@
 // Pictures into image windows: the settings window's picture commands, its related-file
 // button, and an image window's own open command.
-#include "FakeDialogs.h"
-#include "TestFiles.h"
+#include "RunningProgram.h"
 
-#include "app/SubModule.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSlider>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -19,18 +18,11 @@ using kalvetra::test::TestFiles;
 
 namespace {
 
-class PictureCommands : public ::testing::Test {
+class PictureCommands : public kalvetra::test::RunningProgram {
 protected:
-    FakeDialogs dialogs;
-    TestFiles files;
-    std::unique_ptr<SubModule> program;
-    MainFrm* main = nullptr;
-
     void SetUp() override
     {
-        program = std::make_unique<SubModule>(dialogs, files.folder());
-        program->start();
-        main = &program->settingsWindow();
+        RunningProgram::SetUp();
         main->setSaveMessage(false);
     }
 
@@ -113,6 +105,28 @@ TEST_F(PictureCommands, RelatedFileIsASettingsFileOnlyForLowerCaseIni)
     dialogs.failFile(20476, QStringLiteral("bad"));
     main->Toolbar1_ButtonClick(1);
     EXPECT_EQ(dialogs.messages.back().title, QStringLiteral("イメージを開く"));
+}
+
+TEST_F(PictureCommands, SettingsToolbarPlacesRunTheirCommands)
+{
+    int help = 0;
+    main->showHelpContents = [&help] { ++help; };
+    dialogs.chooseFile(files.path("saved.ini"));
+    main->Toolbar1_ButtonClick(2);
+    EXPECT_TRUE(QFile::exists(files.path("saved.ini")));
+    main->Text1[0]->setText(QStringLiteral("字"));
+    const qsizetype before = windowCount();
+    main->Toolbar1_ButtonClick(4);
+    EXPECT_EQ(windowCount(), before + 1);
+    main->Toolbar1_ButtonClick(5);
+    EXPECT_NE(program->codeTable(), nullptr);
+    main->Toolbar1_ButtonClick(7);
+    EXPECT_EQ(help, 1);
+    // Seven places, the separators at 3 and 6.
+    const QList<QAction*> places = main->Toolbar1->actions();
+    ASSERT_EQ(places.size(), 7);
+    EXPECT_TRUE(places[2]->isSeparator());
+    EXPECT_TRUE(places[5]->isSeparator());
 }
 
 TEST_F(PictureCommands, ImageWindowOpenPutsAPictureUnderTheLettering)
