@@ -88,6 +88,16 @@ QString reasonFor(ChmFile::Status status)
     return QString();
 }
 
+const QString KeywordPrompt = QStringLiteral("検索するキーワードを入力してください(&W):");
+
+// A label whose access key takes the focus to `buddy`.
+QLabel* labelFor(QWidget* buddy, const QString& text)
+{
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
+    return label;
+}
+
 void addContentsItems(const QList<SitemapEntry>& entries, QTreeWidgetItem* parent, QTreeWidget* tree)
 {
     for (const SitemapEntry& entry : entries) {
@@ -257,12 +267,10 @@ void HelpWindow::buildWindow()
 
     auto* indexPane = new QWidget;
     auto* indexLayout = new QVBoxLayout(indexPane);
-    auto* indexLabel = new QLabel(QStringLiteral("検索するキーワードを入力してください(&W):"));
     indexField = new QLineEdit;
-    indexLabel->setBuddy(indexField);
     indexList = new QListWidget;
     auto* indexShow = new QPushButton(QStringLiteral("表示(&D)"));
-    indexLayout->addWidget(indexLabel);
+    indexLayout->addWidget(labelFor(indexField, KeywordPrompt));
     indexLayout->addWidget(indexField);
     indexLayout->addWidget(indexList, 1);
     indexLayout->addWidget(indexShow, 0, Qt::AlignRight);
@@ -270,21 +278,17 @@ void HelpWindow::buildWindow()
 
     auto* searchPane = new QWidget;
     auto* searchLayout = new QVBoxLayout(searchPane);
-    auto* searchLabel = new QLabel(QStringLiteral("検索するキーワードを入力してください(&W):"));
     searchField = new QLineEdit;
-    searchLabel->setBuddy(searchField);
     searchButton = new QPushButton(QStringLiteral("検索開始(&L)"));
-    auto* resultsLabel = new QLabel(QStringLiteral("表示するトピックを選択してください(&T):"));
     searchResults = new QListWidget;
-    resultsLabel->setBuddy(searchResults);
     searchStatus = new QLabel;
     auto* searchShow = new QPushButton(QStringLiteral("表示(&D)"));
     auto* fieldRow = new QHBoxLayout;
     fieldRow->addWidget(searchField, 1);
     fieldRow->addWidget(searchButton);
-    searchLayout->addWidget(searchLabel);
+    searchLayout->addWidget(labelFor(searchField, KeywordPrompt));
     searchLayout->addLayout(fieldRow);
-    searchLayout->addWidget(resultsLabel);
+    searchLayout->addWidget(labelFor(searchResults, QStringLiteral("表示するトピックを選択してください(&T):")));
     searchLayout->addWidget(searchResults, 1);
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(searchStatus, 1);
