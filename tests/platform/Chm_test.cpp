@@ -146,6 +146,10 @@ TEST(HelpFile, OpensWithItsContentsTopicIndexAndFullTextSearch)
     EXPECT_EQ(chm->title(), QStringLiteral("カルベトラ ヘルプ"));
     EXPECT_TRUE(chm->contains(QStringLiteral("HTML/KALV2ABC.HTM")));
     EXPECT_TRUE(chm->contains(QStringLiteral("html/../html/./kalv2abc.htm")));
+    EXPECT_EQ(ChmFile::normalisedPath(QStringLiteral("\\html\\x\\..\\a.htm")), QStringLiteral("/html/a.htm"));
+    // A path that climbs out of the archive names nothing in it.
+    EXPECT_EQ(ChmFile::normalisedPath(QStringLiteral("../html/kalv2abc.htm")), QString());
+    EXPECT_FALSE(chm->contains(QStringLiteral("../html/kalv2abc.htm")));
 }
 
 TEST(HelpFile, HoldsEverySourceFileByteForByte)
