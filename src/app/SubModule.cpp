@@ -2,6 +2,8 @@
 
 #include "SettingsLocation.h"
 
+#include "ui/about/HelpWindow.h"
+
 #include "imagefile/ImageSave.h"
 #include "imagefile/PictureFile.h"
 #include "settings/SaveIniModule.h"
@@ -58,6 +60,9 @@ void SubModule::start()
     m_main->putIntoPictureWindow = [this](const QString& path) { putIntoPictureWindow(path); };
     m_main->showCodeTable = [this] { showCodeTable(); };
     m_main->showAbout = [this] { showAbout(); };
+    // Help opens in the program's help window over Kalvetra.chm beside the program.
+    m_main->showHelpContents = [this] { kalvetra::showHelpContents(m_main); };
+    m_main->showHelpSearch = [this] { kalvetra::showHelpSearch(m_main); };
 
     // 3, 4. Shown, and both windows paint before the font list is filled.
     QMdiSubWindow* window = m_frame->addChild(m_main, true);

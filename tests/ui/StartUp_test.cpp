@@ -7,6 +7,7 @@
 #include "app/SubModule.h"
 #include "app/TerminationSignals.h"
 #include "settings/SaveIniModule.h"
+#include "ui/about/HelpWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -149,6 +150,21 @@ TEST_F(Program, ATerminationSignalEndsTheProgramThroughItsShutdown)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(read("Font", "FontSize"), QStringLiteral("77"));
+}
+
+TEST_F(Program, HelpMenuOpensTheProgramsHelpWindowOverItsHelpFile)
+{
+    MainFrm& w = start();
+    w.MNU_H_C->trigger();
+    // The help file lies beside the test program, as it lies beside the program.
+    HelpWindow* help = HelpWindow::current();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->currentTopic(), QStringLiteral("/html/kalv2abc.htm"));
+    EXPECT_TRUE(help->helpFilePath().endsWith(QStringLiteral("/Kalvetra.chm")));
+    EXPECT_TRUE(dialogs.messages.empty());
+    w.MNU_H_K->trigger();
+    EXPECT_EQ(HelpWindow::current(), help);
 }
 
 TEST_F(Program, SettingsWindowIsAFixedChildWithoutMinimiseOrMaximise)
