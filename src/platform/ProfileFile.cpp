@@ -108,7 +108,8 @@ QByteArray valueOf(QByteArrayView raw)
     const qsizetype nul = v.indexOf('\0');
     if (nul >= 0)
         v = v.first(nul);
-    return cp932::truncateAtCharacter(v.toByteArray(), MaxValueBytes);
+    // Only the bytes that can be kept are copied: a value may be as long as the file.
+    return cp932::truncateAtCharacter(v.first(std::min(v.size(), MaxValueBytes + 1)).toByteArray(), MaxValueBytes);
 }
 
 QByteArray encodedName(const QString& name)
@@ -412,6 +413,12 @@ bool writeStrings(const QString& path, const QList<Entry>& entries)
     if (!rewriter.changed()) {
         out.cancelWriting();
         return allStorable;
+    }
+    // NOTE: commit checks only the writes that already reached the disk: the buffered rest is
+    // flushed here, so that a full disk cannot put a cut-short file in place of the old one.
+    if (!out.flush()) {
+        out.cancelWriting();
+        return false;
     }
     return out.commit() && allStorable;
 }
