@@ -31,6 +31,12 @@ MDIFrm::MDIFrm(QWidget* parent) : QMainWindow(parent), m_area(new QMdiArea(this)
     connect(m_area, &QMdiArea::subWindowActivated, this, &MDIFrm::showMenusOf);
 }
 
+MDIFrm::~MDIFrm()
+{
+    // The children go one by one: none of them is to be activated on the way.
+    disconnect(m_area, nullptr, this, nullptr);
+}
+
 QMdiSubWindow* MDIFrm::addChild(QWidget* child, bool fixedSize)
 {
     QMdiSubWindow* window = m_area->addSubWindow(child);

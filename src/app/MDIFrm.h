@@ -13,6 +13,7 @@ class MDIFrm : public QMainWindow {
     Q_OBJECT
 public:
     explicit MDIFrm(QWidget* parent = nullptr);
+    ~MDIFrm() override;
 
     QMdiArea* mdiArea() const { return m_area; }
     // Puts a window into the frame as a child; `fixedSize` children cannot be resized.

@@ -2,14 +2,13 @@
 
 #include "SettingsLocation.h"
 
-#include "ui/about/HelpWindow.h"
-
 #include "imagefile/ImageSave.h"
 #include "imagefile/PictureFile.h"
 #include "settings/SaveIniModule.h"
 #include "settings/SettingValues.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsKeys.h"
+#include "ui/about/HelpWindow.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -107,7 +107,10 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 kill -0 "$app_pid" 2>/dev/null && fail "the program did not end"
+status=0
+wait "$app_pid" || status=$?
 app_pid=""
+[ "$status" -eq 0 ] || { cat "$work/program.log"; fail "the program ended with status $status"; }
 [ -s "$work/Kalvetra.ini" ] || fail "no settings file was written at exit"
 
 # The lettering lies where it was dragged, in both files.
