@@ -109,7 +109,17 @@ SaveResult saveImage(const QString& path, const QImage& canvas, const ReferenceD
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return failure(numberForFileError(file, path));
-    if (file.write(bytes) != bytes.size()) {
+    // A disk that fills up takes part of a write without an error; writing the rest then
+    // fails with the reason. Small files stay in the buffer until commit, which would put
+    // them in place even when writing them out fails: they are flushed and checked first.
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    if (written != bytes.size() || !file.flush()) {
         const int number = numberForFileError(file, path);
         file.cancelWriting();
         return failure(number);
