@@ -107,6 +107,13 @@ QString writeImage(const QImage& image, const QString& path, bool keepAlpha)
         file.cancelWriting();
         return writer.errorString();
     }
+    // NOTE: commit would put a file in place whose buffered end could not be written (a full
+    // disk): it is flushed and checked first.
+    if (!file.flush()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
     if (!file.commit())
         return file.errorString();
     return {};
