@@ -67,12 +67,17 @@ void loadSetting(const QString& file, SettingsControls& controls)
         assign(controls, SettingsKeys[i], values[static_cast<qsizetype>(i)]);
 }
 
-bool saveSettings(const QString& file, const SettingsControls& controls)
+QList<profile::Entry> settingsEntries(const SettingsControls& controls)
 {
     QList<profile::Entry> entries;
     for (const SettingsKey& k : SettingsKeys)
         entries.append({QString::fromUtf16(k.section), QString::fromUtf16(k.key), text(controls, k)});
-    return WriteIniKeys(file, entries);
+    return entries;
+}
+
+bool saveSettings(const QString& file, const SettingsControls& controls)
+{
+    return WriteIniKeys(file, settingsEntries(controls));
 }
 
 }  // namespace kalvetra

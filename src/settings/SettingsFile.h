@@ -5,6 +5,8 @@
 
 #include "SettingsControls.h"
 
+#include "platform/ProfileFile.h"
+
 #include <QString>
 
 namespace kalvetra {
@@ -19,5 +21,9 @@ void loadSetting(const QString& file, SettingsControls& controls);
 // All keys are replaced together or, when the file cannot be written, none. The program
 // ignores the result.
 bool saveSettings(const QString& file, const SettingsControls& controls);
+
+// The keys saveSettings writes, in its order, for writing them together with others as one
+// replacement of the file.
+QList<profile::Entry> settingsEntries(const SettingsControls& controls);
 
 }  // namespace kalvetra

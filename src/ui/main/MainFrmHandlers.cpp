@@ -456,12 +456,16 @@ void MainFrm::unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    // Every step runs whatever the one before it did; nothing is reported.
+    // Nothing is reported. The options and the settings replace the file together: a second
+    // program ending at the same moment leaves its version or this one, never a mixture.
     const QString section = QString::fromUtf16(SettingSection);
-    WriteIni(saveFile, section, QString::fromUtf16(SaveMessageKey), truthValueText(saveMessage()));
-    WriteIni(saveFile, section, QString::fromUtf16(AutoSaveKey), truthValueText(autoSave()));
+    QList<profile::Entry> entries{
+        {section, QString::fromUtf16(SaveMessageKey), truthValueText(saveMessage())},
+        {section, QString::fromUtf16(AutoSaveKey), truthValueText(autoSave())},
+    };
     if (autoSave())
-        saveSettings(saveFile, *this);
+        entries += settingsEntries(*this);
+    WriteIniKeys(saveFile, entries);
     emit unloaded();
 }
 
