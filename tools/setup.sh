@@ -11,6 +11,7 @@ KALVETRA_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool xclip
   desktop-file-utils appstream dpkg-dev
+  clang libclang-rt-14-dev
 )
 
 kalvetra_install_packages() {
