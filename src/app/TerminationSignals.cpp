@@ -10,6 +10,8 @@ namespace kalvetra {
 namespace {
 
 int wakeFds[2] = {-1, -1};
+// Kept so that installing the handlers again replaces the listener instead of adding one.
+QSocketNotifier* notifier = nullptr;
 
 void onTerminationSignal(int)
 {
@@ -24,7 +26,8 @@ bool handleTerminationSignals(std::function<void()> onSignal)
 {
     if (wakeFds[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, wakeFds) != 0)
         return false;
-    auto* notifier = new QSocketNotifier(wakeFds[1], QSocketNotifier::Read);
+    delete notifier;
+    notifier = new QSocketNotifier(wakeFds[1], QSocketNotifier::Read);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [onSignal = std::move(onSignal)] {
         char byte = 0;
         [[maybe_unused]] const ssize_t got = ::read(wakeFds[1], &byte, 1);

@@ -8,6 +8,7 @@
 #include "TestFiles.h"
 
 #include "app/SubModule.h"
+#include "app/TerminationSignals.h"
 #include "settings/SaveIniModule.h"
 
 #include <QApplication>
@@ -20,6 +21,8 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -301,4 +304,22 @@ TEST_F(Reliability, AThousandImageWindowsGiveTheirMemoryBack)
         const long long grown = test::residentKilobytes() - level;
         EXPECT_LT(grown, 8 * 1024) << "resident memory grew by " << grown << " kB over 950 windows";
     }
+}
+
+// ---- termination signals -------------------------------------------------------------------
+
+// Installing the handlers again added a second listener to the same socket, which lost its
+// owner (LeakSanitizer reported it) and ran the old handler as well as, or instead of, the new.
+TEST(TerminationSignals, InstallingAgainOnceLeftTheFirstListenerRunning)
+{
+    int first = 0;
+    int second = 0;
+    ASSERT_TRUE(handleTerminationSignals([&] { ++first; }));
+    ASSERT_TRUE(handleTerminationSignals([&] { ++second; }));
+    ::raise(SIGTERM);
+    for (int i = 0; i < 100 && second == 0; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 1);
 }
