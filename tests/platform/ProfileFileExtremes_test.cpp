@@ -68,8 +68,9 @@ TEST(ProfileFileExtremes, AHundredMegabyteFileIsReadAndWrittenWithoutHoldingIt)
     ASSERT_TRUE(profile::writeString(path, QStringLiteral("Font"), QStringLiteral("FontSize"), QStringLiteral("78")));
     ASSERT_TRUE(profile::writeString(path, QStringLiteral("New"), QStringLiteral("Key"), QStringLiteral("v")));
     const long long grown = test::peakResidentKilobytes() - before;
-    if (test::MemoryIsMeasurable)
+    if (test::MemoryIsMeasurable) {
         EXPECT_LT(grown, 16 * 1024) << "peak grew by " << grown << " kB";
+    }
 
     const QList<QString> after = profile::readStrings(path, {{QStringLiteral("Font"), QStringLiteral("FontSize")},
                                                              {QStringLiteral("New"), QStringLiteral("Key")},
@@ -100,8 +101,9 @@ TEST(ProfileFileExtremes, AHundredMegabyteValueWasHeldTwice)
     EXPECT_EQ(profile::readString(path, QStringLiteral("Font"), QStringLiteral("FontName")), QString(1023, u'x'));
     EXPECT_EQ(profile::readString(path, QStringLiteral("Font"), QStringLiteral("FontSize")), QStringLiteral("60"));
     const long long grown = test::peakResidentKilobytes() - before;
-    if (test::MemoryIsMeasurable)
+    if (test::MemoryIsMeasurable) {
         EXPECT_LT(grown, 130 * 1024) << "peak grew by " << grown << " kB";
+    }
 }
 
 TEST(ProfileFileExtremes, FullDiskOnceEmptiedTheFileAndReportedSuccess)

@@ -118,8 +118,9 @@ TEST(ExtremeText, UnpairedSurrogatesDrawTheRest)
     for (const bool vertical : {false, true})
         for (const QString& text : texts) {
             const qsizetype pixels = draw(settingsFor(text, vertical));
-            if (text.contains(u'あ') || text.contains(u'A'))
+            if (text.contains(u'あ') || text.contains(u'A')) {
                 EXPECT_GT(pixels, 100) << "vertical " << vertical;
+            }
         }
 }
 
@@ -150,8 +151,9 @@ TEST(ExtremeText, CharactersOutsideCodePage932AreDrawnNotQuestionMarks)
                 continue;
             EXPECT_FALSE(shape.isEmpty()) << text.toStdString() << " vertical " << vertical;
             EXPECT_GT(pixels, 50) << text.toStdString() << " vertical " << vertical;
-            if (!vertical)
+            if (!vertical) {
                 EXPECT_NE(shape.paths, questionPaths) << text.toStdString();
+            }
         }
     }
     // The IPA fonts cover Latin-1 and the CJK ideographs beyond JIS at least.
