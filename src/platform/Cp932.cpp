@@ -93,6 +93,28 @@ bool isAscii(const QString& text)
     return true;
 }
 
+
+// NOTE: glibc's converters drop the Unicode tag characters (U+E0000 .. U+E007F, as in the
+// flags of regions) without a word; Windows turns them into "?" like any other character
+// that CP932 lacks, so they are replaced before the conversion.
+QString withoutTagCharacters(const QString& text)
+{
+    if (!text.contains(QChar(0xDB40)))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].unicode() == 0xDB40 && i + 1 < text.size() && text[i + 1].unicode() >= 0xDC00 &&
+            text[i + 1].unicode() <= 0xDC7F) {
+            out += u'?';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 QByteArray encode(const QString& text)
@@ -100,8 +122,9 @@ QByteArray encode(const QString& text)
     if (isAscii(text))
         return text.toLatin1();
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "UTF-16LE is taken straight from QString");
-    return encoder().convert(reinterpret_cast<const char*>(text.utf16()), static_cast<size_t>(text.size()) * 2,
-                             QByteArrayLiteral("?"), 2, true);
+    const QString convertible = withoutTagCharacters(text);
+    return encoder().convert(reinterpret_cast<const char*>(convertible.utf16()),
+                             static_cast<size_t>(convertible.size()) * 2, QByteArrayLiteral("?"), 2, true);
 }
 
 QString decode(const QByteArray& bytes)

@@ -54,3 +54,15 @@ TEST(Cp932, TruncationNeverSplitsATwoByteCharacter)
     EXPECT_EQ(cp932::truncateAtCharacter(bytes, 5), bytes);
     EXPECT_EQ(cp932::truncateAtCharacter(bytes, 1), QByteArray());
 }
+
+// The Unicode tag characters (the regions of subdivision flags, as Scotland's) vanished in glibc's conversion instead
+// of becoming "?" each, which made byte lengths one short per tag character.
+TEST(Cp932, TagCharactersOnceVanishedInsteadOfBecomingQuestionMarks)
+{
+    const QString flag = QStringLiteral("\U0001F3F4\U000E0067\U000E0062\U000E0073\U000E0063\U000E0074\U000E007F");
+    EXPECT_EQ(cp932::encode(flag), QByteArray("???????"));
+    EXPECT_EQ(cp932::encode(QStringLiteral("旗") + flag + QStringLiteral("A")), QByteArray("\x8a\xf8???????A"));
+    EXPECT_EQ(LenMbcs(flag), 7);
+    // A lone half of a tag character's pair is one "?" too, and the next character survives.
+    EXPECT_EQ(cp932::encode(QString(QChar(0xDB40)) + QStringLiteral("字")), QByteArray("?\x8e\x9a"));
+}
