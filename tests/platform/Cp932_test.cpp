@@ -55,8 +55,8 @@ TEST(Cp932, TruncationNeverSplitsATwoByteCharacter)
     EXPECT_EQ(cp932::truncateAtCharacter(bytes, 1), QByteArray());
 }
 
-// The Unicode tag characters (the regions of subdivision flags, as Scotland's) vanished in glibc's conversion instead
-// of becoming "?" each, which made byte lengths one short per tag character.
+// The Unicode tag characters (the regions of subdivision flags, as Scotland's) vanished in
+// glibc's conversion instead of becoming "?" each, which made byte lengths one short per tag.
 TEST(Cp932, TagCharactersOnceVanishedInsteadOfBecomingQuestionMarks)
 {
     const QString flag = QStringLiteral("\U0001F3F4\U000E0067\U000E0062\U000E0073\U000E0063\U000E0074\U000E007F");
