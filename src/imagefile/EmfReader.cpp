@@ -389,6 +389,7 @@ Picture readEmf(ByteView data, const ReferenceDevice& screen, int timeLimitMs)
     const QTransform deviceToOutput(kx, 0, 0, ky, -source.left() * kx, -source.top() * ky);
     {
         GdiPlayer gdi(*canvas, deviceToOutput, pxPerMmX, pxPerMmY);
+        gdi.setDeadline(QDeadlineTimer(timeLimitMs));
         EmfPlayer player(gdi, data.u16(56));
         RecordBudget budget(timeLimitMs);
         std::uint64_t offset = headerSize;
@@ -402,7 +403,7 @@ Picture readEmf(ByteView data, const ReferenceDevice& screen, int timeLimitMs)
             if (type == 14)
                 break;
             player.play(type, data.sub(offset, size));
-            if (budget.exhausted())
+            if (budget.exhausted() || gdi.outOfTime())
                 return Picture::failed(PictureError::TooComplex);
             offset += size;
         }

@@ -235,8 +235,58 @@ void GdiPlayer::draw(const QPainterPath& logical, bool fill, bool stroke)
         fillBackgroundOfHatch(p, m_state.brush);
         m_painter.fillPath(p, brush(m_state.brush));
     }
-    if (stroke && !m_state.pen.null)
-        m_painter.strokePath(logical, pen(std::sqrt(std::abs(t.determinant()))));
+    if (stroke && !m_state.pen.null) {
+        const double scale = std::sqrt(std::abs(t.determinant()));
+        const QPen qp = pen(scale);
+        strokeWithin(logical, qp, qp.isCosmetic() ? 1.0 : qp.widthF() * scale);
+    }
+}
+
+void GdiPlayer::strokeWithin(const QPainterPath& path, const QPen& qp, double deviceWidth)
+{
+    // A pen this wide costs the whole picture's area per segment: a few segments at a time.
+    constexpr double WidePen = 256;
+    constexpr int SegmentsPerPiece = 8;
+    if (m_outOfTime || m_deadline.hasExpired()) {
+        m_outOfTime = true;
+        return;
+    }
+    if (deviceWidth <= WidePen || path.elementCount() <= SegmentsPerPiece) {
+        m_painter.strokePath(path, qp);
+        return;
+    }
+    QPainterPath piece;
+    int segments = 0;
+    auto flush = [&]() -> bool {
+        if (segments > 0)
+            m_painter.strokePath(piece, qp);
+        segments = 0;
+        const QPointF at = piece.currentPosition();
+        piece = QPainterPath(at);
+        if (m_deadline.hasExpired()) {
+            m_outOfTime = true;
+            return false;
+        }
+        return true;
+    };
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            if (!flush())
+                return;
+            piece = QPainterPath(QPointF(e.x, e.y));
+            continue;
+        }
+        if (e.isCurveTo() && i + 2 < path.elementCount()) {
+            piece.cubicTo(QPointF(e.x, e.y), path.elementAt(i + 1), path.elementAt(i + 2));
+            i += 2;
+        } else {
+            piece.lineTo(QPointF(e.x, e.y));
+        }
+        if (++segments >= SegmentsPerPiece && !flush())
+            return;
+    }
+    flush();
 }
 
 void GdiPlayer::addToPath(const QPainterPath& logical)
@@ -456,7 +506,7 @@ void GdiPlayer::strokePath()
         if (!qp.isCosmetic())
             qp.setWidthF(qp.widthF() * scale);
         m_painter.resetTransform();
-        m_painter.strokePath(m_path, qp);
+        strokeWithin(m_path, qp, qp.isCosmetic() ? 1.0 : qp.widthF());
     }
     m_path = QPainterPath();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QDeadlineTimer>
 #include <QFont>
 #include <QImage>
 #include <QList>
@@ -98,6 +99,9 @@ public:
     // Whether map-mode records may switch to the fixed-scale modes (EMF) or only between
     // the two scalable ones (WMF, whose frame is given by the window extent).
     void setFixedModesAllowed(bool allowed) { m_fixedModesAllowed = allowed; }
+    // When the drawing must end: a stroke that runs past it stops, and outOfTime() says so.
+    void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
+    bool outOfTime() const { return m_outOfTime; }
     void setMapMode(int mode);
     QTransform logicalToPicture() const;
 
@@ -148,6 +152,9 @@ public:
 
 private:
     void draw(const QPainterPath& logical, bool fill, bool stroke);
+    // Strokes `path` with the painter's current transform; a wide pen over a long path is
+    // stroked a few segments at a time so that the deadline can stop it.
+    void strokeWithin(const QPainterPath& path, const QPen& pen, double deviceWidth);
     void addToPath(const QPainterPath& logical);
     void continuePath(QPointF logicalStart);
     QPen pen(double scale) const;
@@ -167,6 +174,8 @@ private:
     bool m_pathOpen = false;
     QPainterPath m_path;  // in picture pixels
     double m_maxPenWidth;
+    QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
+    bool m_outOfTime = false;
 };
 
 }  // namespace kalvetra::imagefile

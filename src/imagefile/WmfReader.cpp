@@ -370,6 +370,7 @@ Picture readWmf(ByteView data, const ReferenceDevice& screen, int timeLimitMs)
         // As a picture service plays a metafile: anisotropic mapping of the window onto the
         // whole picture; the records may move the window, not leave the mapping.
         GdiPlayer gdi(*canvas, QTransform(), screen.pixelsPerHimetricX() * 100, screen.pixelsPerHimetricY() * 100);
+        gdi.setDeadline(QDeadlineTimer(timeLimitMs));
         gdi.setFixedModesAllowed(false);
         gdi.dc().mapMode = 8;
         gdi.dc().windowOrg = frame.windowOrg;
@@ -391,7 +392,7 @@ Picture readWmf(ByteView data, const ReferenceDevice& screen, int timeLimitMs)
             if (size < 6 || offset + size > end)
                 return Picture::failed(PictureError::Damaged);
             player.play(Record{data.sub(offset, size), function});
-            if (budget.exhausted())
+            if (budget.exhausted() || gdi.outOfTime())
                 return Picture::failed(PictureError::TooComplex);
             offset += size;
         }

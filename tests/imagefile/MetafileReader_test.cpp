@@ -7,6 +7,7 @@
 #include "imagefile/PictureFile.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <cstring>
 
@@ -486,3 +487,19 @@ TEST(WmfDamaged, BrokenStructureIsRefusedAndNeverLoops)
 
 }  // namespace
 }  // namespace kalvetra::imagefile
+
+TEST(MetafileTime, AWidePenOverALongPolylineOnceHeldTheProgramForTwentySeconds)
+{
+    // Found by fuzzing: one polyline record stroked with a pen thousands of pixels wide over a
+    // 12,626 x 6,311 picture took 20 s in one drawing call, past the reader's time limit.
+    QFile file(QStringLiteral(KALVETRA_TEST_DATA "/../fuzz/slow/wide-pen-polyline.wmf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QElapsedTimer clock;
+    clock.start();
+    using namespace kalvetra::imagefile;
+    const Picture p = readWmf(ByteView(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                              ReferenceDevice::atDpi(96), 500);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(p.error, PictureError::TooComplex);
+}
