@@ -4,6 +4,7 @@
 // thousand image windows opened, drawn, dragged and closed.
 #include "FakeDialogs.h"
 #include "MemoryUse.h"
+#include "RunningProgram.h"
 #include "SmallFileSystem.h"
 #include "TestFiles.h"
 
@@ -33,18 +34,11 @@ using kalvetra::test::TestFiles;
 
 namespace {
 
-class Reliability : public ::testing::Test {
+class Reliability : public kalvetra::test::RunningProgram {
 protected:
-    FakeDialogs dialogs;
-    TestFiles files;
-    std::unique_ptr<SubModule> program;
-    MainFrm* main = nullptr;
-
     void SetUp() override
     {
-        program = std::make_unique<SubModule>(dialogs, files.folder());
-        program->start();
-        main = &program->settingsWindow();
+        RunningProgram::SetUp();
         main->Text1[0]->setText(QStringLiteral("文字"));
     }
 
