@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
 kalvetra_install_packages
+kalvetra_generate_locales
 kalvetra_build default
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
 kalvetra_install_packages
+kalvetra_generate_locales
 preset=default
 if [ "${CI:-}" = "true" ]; then
   preset=ci
