@@ -27,7 +27,7 @@ MDIFrm::MDIFrm(QWidget* parent) : QMainWindow(parent), m_area(new QMdiArea(this)
     // The workspace takes the system colour for application workspaces.
     m_area->setBackground(QApplication::palette().brush(QPalette::Dark));
     setCentralWidget(m_area);
-    resize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips) + menuBar()->sizeHint().height());
+    sizeClientArea();
     connect(m_area, &QMdiArea::subWindowActivated, this, &MDIFrm::showMenusOf);
 }
 
@@ -35,6 +35,12 @@ MDIFrm::~MDIFrm()
 {
     // The children go one by one: none of them is to be activated on the way.
     disconnect(m_area, nullptr, this, nullptr);
+}
+
+void MDIFrm::sizeClientArea()
+{
+    const int width = twipsToPixels(ClientWidthTwips);
+    resize(width, twipsToPixels(ClientHeightTwips) + menuBar()->heightForWidth(width));
 }
 
 QMdiSubWindow* MDIFrm::addChild(QWidget* child, bool fixedSize)
@@ -62,10 +68,19 @@ void MDIFrm::showMenusOf(QMdiSubWindow* window)
         return;
     // A child without menus of its own (the code table) leaves the last menus in place, so
     // that the program's commands stay within reach.
+    // NOTE: the shortcuts of the menus shown are the frame's window shortcuts (Qt's default
+    // context) and work while the menus are in the bar, that is while their window is the
+    // active one, wherever its focus lies. A context narrowed to the child never fired: the
+    // focus of an active child lies in its subwindow frame, outside the child.
     if (!child->menus().isEmpty()) {
         menuBar()->clear();
         for (QMenu* menu : child->menus())
             menuBar()->addMenu(menu);
+        // The first menus give the bar its height: the client area below it is sized again.
+        if (!m_clientAreaSized) {
+            m_clientAreaSized = true;
+            sizeClientArea();
+        }
     }
     child->activated();
 }

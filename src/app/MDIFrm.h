@@ -29,8 +29,11 @@ protected:
 
 private:
     void showMenusOf(QMdiSubWindow* window);
+    // The designed client area below the menu bar.
+    void sizeClientArea();
 
     QMdiArea* m_area = nullptr;
+    bool m_clientAreaSized = false;  // sized with the height of a menu bar that holds menus
 };
 
 }  // namespace kalvetra

@@ -17,8 +17,22 @@ int main(int argc, char** argv)
 
     kalvetra::QtDialogs dialogs;
     kalvetra::SubModule program(dialogs, QCoreApplication::applicationDirPath());
-    QObject::connect(&program, &kalvetra::SubModule::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // The shutdown has run: the process ends at once, and the windows still open go without
+    // their closing questions. NOTE: exit(), not quit(): quit() first asks every window whether
+    // it may close, and an unsaved image's question would hold the process after its settings
+    // were written; a Cancel there left a program that no later exit or signal could end.
+    bool ended = false;
+    QObject::connect(
+        &program, &kalvetra::SubModule::finished, &app,
+        [&ended] {
+            ended = true;
+            QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
     kalvetra::handleTerminationSignals([&program] { program.settingsWindow().unload(); });
     program.start();
+    // A signal during start-up may have ended the program before its event loop runs.
+    if (ended)
+        return 0;
     return QApplication::exec();
 }

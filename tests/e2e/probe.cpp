@@ -2,6 +2,7 @@
 // wrote. Prints rectangles as "x y width height" (or "none").
 //   probe screen-region R,G,B     the largest connected region of that colour on the screen
 //   probe lettering FILE R,G,B    the bounds of everything in FILE that is not that colour
+//   probe screen-lettering X,Y,W,H R,G,B   the same within a rectangle of the screen
 #include <QGuiApplication>
 #include <QImage>
 #include "imagefile/PictureFile.h"
@@ -98,6 +99,17 @@ int main(int argc, char** argv)
         print(largestRegion(shot, parseColor(args[2])));
         return 0;
     }
+    if (args.size() == 4 && args[1] == u"screen-lettering") {
+        const QStringList r = args[2].split(u',');
+        if (r.size() != 4)
+            return 2;
+        const QImage shot = QGuiApplication::primaryScreen()
+                                ->grabWindow(0, r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+        print(lettering(shot, parseColor(args[3])));
+        return 0;
+    }
     if (args.size() == 4 && args[1] == u"lettering") {
         // The program's own picture service, which reads its metafiles too.
         const kalvetra::imagefile::Picture picture = kalvetra::imagefile::loadPicture(args[2]);
@@ -110,6 +122,6 @@ int main(int argc, char** argv)
         std::printf("size %d %d\n", image.width(), image.height());
         return 0;
     }
-    std::fprintf(stderr, "usage: probe screen-region R,G,B | lettering FILE R,G,B\n");
+    std::fprintf(stderr, "usage: probe screen-region R,G,B | screen-lettering X,Y,W,H R,G,B | lettering FILE R,G,B\n");
     return 2;
 }

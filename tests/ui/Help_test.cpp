@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -98,6 +99,36 @@ TEST_F(HelpWindowTest, ContentsFindsTheHelpFileBesideTheProgramAndShowsItsConten
     // It belongs to the program's window.
     EXPECT_EQ(window->parentWidget(), &owner);
     EXPECT_FALSE(window->testAttribute(Qt::WA_QuitOnClose));
+}
+
+TEST_F(HelpWindowTest, ArrowKeysWalkEveryContentsEntryInOrderAlsoWithinOnePage)
+{
+    showHelpContents(&owner);
+    HelpWindow* window = HelpWindow::current();
+    ASSERT_NE(window, nullptr);
+    QTreeWidget* tree = window->contentsTree;
+    QStringList entries;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        entries << (*it)->text(0);
+    // Several entries lead into one page, each to a part of it.
+    ASSERT_TRUE(entries.contains(QStringLiteral("文字列とフォント")));
+    ASSERT_TRUE(entries.contains(QStringLiteral("幅")));
+
+    tree->setFocus();
+    QStringList walked{tree->currentItem()->text(0)};
+    for (qsizetype i = 1; i < entries.size(); ++i) {
+        QTest::keyClick(tree, Qt::Key_Down);
+        walked << tree->currentItem()->text(0);
+    }
+    EXPECT_EQ(walked, entries);
+
+    QStringList back;
+    for (qsizetype i = 1; i < entries.size(); ++i) {
+        QTest::keyClick(tree, Qt::Key_Up);
+        back.prepend(tree->currentItem()->text(0));
+    }
+    back << entries.back();
+    EXPECT_EQ(back, entries);
 }
 
 TEST_F(HelpWindowTest, SearchViewFindsAWordThatStandsOnOnePageAndOpensIt)

@@ -1,6 +1,7 @@
 // Image windows driven as a user drives them: create, redisplay, drag, save and close.
 #include "RunningProgram.h"
 
+#include "render/DecoratedDrawing.h"
 #include "ui/common/Twips.h"
 
 #include <QApplication>
@@ -133,7 +134,7 @@ TEST_F(ImageWindows, CanvasFollowsTheWindowLessItsMarginsAndResizingMarksUnsaved
     EXPECT_FALSE(image->imageSaved);
 }
 
-TEST_F(ImageWindows, TwoRedisplaysWithinTheThrottleDrawOnce)
+TEST_F(ImageWindows, RequestsWithinTheThrottleAreDrawnOnceWhenItEnds)
 {
     ImageFrm* image = create();
     waitForThrottle(image);
@@ -142,11 +143,39 @@ TEST_F(ImageWindows, TwoRedisplaysWithinTheThrottleDrawOnce)
     const QImage first = canvas(image);
     main->Text1[0]->setText(QStringLiteral("二"));
     image->MNU_V_R_Click();
-    EXPECT_EQ(image->settings.DrawText, QStringLiteral("二"));  // captured
-    EXPECT_EQ(canvas(image), first);                            // but not drawn
-    waitForThrottle(image);
     image->PrintFont();
-    EXPECT_NE(canvas(image), first);
+    EXPECT_EQ(image->settings.DrawText, QStringLiteral("二"));  // captured
+    EXPECT_EQ(canvas(image), first);                            // but not drawn yet
+    // The throttle ends: the last request is drawn, once, and the throttle starts again.
+    for (int i = 0; i < 40 && canvas(image) == first; ++i)
+        QTest::qWait(25);
+    const QImage second = canvas(image);
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(image->printReady);
+    waitForThrottle(image);
+    EXPECT_FALSE(image->Timer1.isActive());  // nothing more was asked for, nothing more drawn
+}
+
+TEST_F(ImageWindows, ACanvasEnlargedWithinTheThrottleShowsTheWholeTextWhenItEnds)
+{
+    main->Text1[0]->setText(QStringLiteral("カルベトラカルベトラ"));
+    ImageFrm* image = create();
+    waitForThrottle(image);
+    image->textX = 270;  // the text's left end inside the canvas, its right end beyond it
+    // Widened in steps, as a drag of the window's corner widens it: the first step draws.
+    for (int width = 420; width <= 900; width += 80) {
+        windowOf(image)->resize(width, 200);
+        QApplication::processEvents();
+    }
+    waitForThrottle(image);
+    const QImage shown = canvas(image);
+    ASSERT_EQ(shown.width(), image->Picture1->innerSize().width());
+    // The whole text, drawn afresh at the last size, equals what the canvas shows.
+    Surface reference(shown.size());
+    DecorationRenderer renderer;
+    drawPrintFont(reference, image->settings, main->selectedType(), Point{image->textX, image->textY}, Engine::Fast,
+                  renderer);
+    EXPECT_EQ(shown, reference.image());
 }
 
 TEST_F(ImageWindows, SettingsReachAnImageOnlyThroughRedisplayButTheTypeAtOnce)

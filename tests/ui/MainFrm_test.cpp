@@ -11,11 +11,14 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -363,4 +366,33 @@ TEST_F(SettingsWindow, LabelsAccessKeysFocusTheNextControlThatCanTakeIt)
     // 文字列(&C): the text box.
     QTest::keyClick(w.get(), Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(QApplication::focusWidget(), w->Text1[0]);
+}
+
+TEST_F(SettingsWindow, ControlsOfAFrameLieWithinItsBorderAndBelowItsTitle)
+{
+    w->show();
+    QApplication::processEvents();
+    const QList<QGroupBox*> boxes = w->findChildren<QGroupBox*>();
+    ASSERT_EQ(boxes.size(), 5);
+    for (QGroupBox* box : boxes) {
+        QStyleOptionGroupBox option;
+        option.initFrom(box);
+        option.text = box->title();
+        option.textAlignment = box->alignment();
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+        const QRect border = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, box);
+        // Below the title, and within the border line on every side.
+        const QRect room(QPoint(border.left() + 2, std::max(title.bottom() + 1, border.top() + 2)),
+                         QPoint(border.right() - 2, border.bottom() - 2));
+        int controls = 0;
+        for (QWidget* control : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            ++controls;
+            EXPECT_TRUE(room.contains(control->geometry()))
+                << box->title().toStdString() << ": " << control->metaObject()->className() << " at ("
+                << control->x() << ", " << control->y() << ") " << control->width() << "x" << control->height()
+                << ", room (" << room.x() << ", " << room.y() << ") " << room.width() << "x" << room.height();
+        }
+        EXPECT_GT(controls, 0) << box->title().toStdString();
+    }
 }

@@ -152,6 +152,24 @@ TEST_F(Program, ATerminationSignalEndsTheProgramThroughItsShutdown)
     EXPECT_EQ(read("Font", "FontSize"), QStringLiteral("77"));
 }
 
+TEST_F(Program, FrameStartsWithTheDesignedClientAreaBelowItsMenuBarAndHoldsTheFirstImage)
+{
+    MainFrm& w = start();
+    QApplication::processEvents();
+    MDIFrm& frame = program->frame();
+    ASSERT_FALSE(frame.menuBar()->actions().isEmpty());
+    EXPECT_EQ(frame.mdiArea()->size(), QSize(626, 459));
+    EXPECT_GE(frame.mdiArea()->y(), frame.menuBar()->geometry().bottom());
+
+    w.Text1[0]->setText(QStringLiteral("文字"));
+    w.MNU_R_M_Click();
+    QApplication::processEvents();
+    const QMdiSubWindow* image = frame.mdiArea()->activeSubWindow();
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(frame.mdiArea()->viewport()->rect().contains(image->geometry()))
+        << image->geometry().x() << "," << image->geometry().y() << " " << image->width() << "x" << image->height();
+}
+
 TEST_F(Program, HelpMenuOpensTheProgramsHelpWindowOverItsHelpFile)
 {
     MainFrm& w = start();

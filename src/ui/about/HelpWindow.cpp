@@ -317,7 +317,7 @@ void HelpWindow::buildWindow()
     connect(page, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     connect(page, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
     // NOTE: the signal comes before source() gives the new page.
-    connect(page, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) { selectContentsEntry(url.path()); });
+    connect(page, &QTextBrowser::sourceChanged, this, &HelpWindow::selectContentsEntry);
 
     connect(contentsTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item && item->data(0, TopicRole).isValid())
@@ -522,18 +522,34 @@ void HelpWindow::followLink(const QUrl& link)
     showTopic(target.path() + (target.hasFragment() ? QLatin1Char('#') + target.fragment() : QString()));
 }
 
-void HelpWindow::selectContentsEntry(const QString& topic)
+void HelpWindow::selectContentsEntry(const QUrl& shown)
 {
+    const auto leadsTo = [&shown](const QTreeWidgetItem* item, bool partToo) {
+        const QVariant data = item ? item->data(0, TopicRole) : QVariant();
+        if (!data.isValid())
+            return false;
+        const Topic topic = topicOf(data.toString());
+        return topic.path.compare(shown.path(), Qt::CaseInsensitive) == 0 && (!partToo || topic.part == shown.fragment());
+    };
+    // NOTE: several entries may lead into one page, each to a part of it. The entry that is
+    // chosen stays so while it leads to the page shown; choosing the page's first entry
+    // instead threw the arrow keys back at every entry within a page.
+    QTreeWidgetItem* current = contentsTree->currentItem();
+    if (leadsTo(current, !shown.fragment().isEmpty()))
+        return;
+    QTreeWidgetItem* found = nullptr;
+    for (QTreeWidgetItemIterator it(contentsTree); *it && !found; ++it)
+        if (leadsTo(*it, true))
+            found = *it;
+    for (QTreeWidgetItemIterator it(contentsTree); *it && !found; ++it)
+        if (leadsTo(*it, false))
+            found = *it;
+    if (!found)
+        return;
     const QSignalBlocker blocker(contentsTree);
-    for (QTreeWidgetItemIterator it(contentsTree); *it; ++it) {
-        const QVariant data = (*it)->data(0, TopicRole);
-        if (data.isValid() && topicOf(data.toString()).path.compare(topic, Qt::CaseInsensitive) == 0) {
-            contentsTree->setCurrentItem(*it);
-            for (QTreeWidgetItem* parent = (*it)->parent(); parent; parent = parent->parent())
-                parent->setExpanded(true);
-            return;
-        }
-    }
+    contentsTree->setCurrentItem(found);
+    for (QTreeWidgetItem* parent = found->parent(); parent; parent = parent->parent())
+        parent->setExpanded(true);
 }
 
 }  // namespace kalvetra

@@ -103,7 +103,8 @@ private:
     void followLink(const QUrl& link);
     void openSearchResult();
     void openIndexEntry();
-    void selectContentsEntry(const QString& topic);
+    // Marks the contents entry of the page shown (and of its part, when it has one).
+    void selectContentsEntry(const QUrl& shown);
     void goHome();
 
     std::unique_ptr<ChmFile> m_chm;

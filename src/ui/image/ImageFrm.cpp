@@ -62,7 +62,7 @@ ImageFrm::ImageFrm(MainFrm& settingsWindow, Dialogs& dialogs, PictureReader read
     buildMenusAndToolbar();
 
     Timer1.setSingleShot(true);
-    connect(&Timer1, &QTimer::timeout, this, [this] { printReady = true; });
+    connect(&Timer1, &QTimer::timeout, this, &ImageFrm::endThrottle);
 
     // Load: the anchor below the canvas's centre by the canvas's offset in the window.
     const QSize inner = Picture1->innerSize();
@@ -86,9 +86,8 @@ void ImageFrm::buildMenusAndToolbar()
     MNU_F_C = file->addAction(QStringLiteral("イメージを閉じる(&C)"));
     auto* view = new QMenu(QStringLiteral("表示(&V)"), this);
     MNU_V_R = view->addAction(QStringLiteral("再表示(&R)"));
+    // Like every shortcut of the window's menus, F5 works while the frame shows them (MDIFrm).
     MNU_V_R->setShortcut(QKeySequence(Qt::Key_F5));
-    MNU_V_R->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(MNU_V_R);
     view->addSeparator();
     MNU_V_M = view->addAction(QStringLiteral("文字移動モード(&M)"));
     auto* help = new QMenu(QStringLiteral("ヘルプ(&H)"), this);
@@ -157,9 +156,12 @@ void ImageFrm::CaptureSettings()
 
 void ImageFrm::PrintFont()
 {
-    if (!printReady)
+    if (!printReady) {
+        m_drawingDropped = true;
         return;
+    }
     printReady = false;
+    m_drawingDropped = false;
     Surface& canvas = Picture1->surface();
     // The background picture is read again at every drawing; one that cannot be read any
     // more is left out and the rest is drawn.
@@ -170,6 +172,15 @@ void ImageFrm::PrintFont()
     m_paintFromDrawing = true;
     Picture1->update();
     Timer1.start(ThrottleMilliseconds);
+}
+
+void ImageFrm::endThrottle()
+{
+    printReady = true;
+    // NOTE: the last request of a burst is drawn now, once: otherwise a window enlarged by
+    // dragging its corner kept the text cut at an intermediate width, and saved it so.
+    if (m_drawingDropped)
+        PrintFont();
 }
 
 void ImageFrm::MNU_F_O_Click()

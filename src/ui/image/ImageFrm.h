@@ -51,7 +51,8 @@ public:
     bool imageSaved = false;
 
     void CaptureSettings();
-    // Draws unless a drawing ran in the last 500 ms (then the request is dropped).
+    // Draws unless a drawing ran in the last 500 ms; a request within them is drawn when
+    // they have passed, once for all such requests.
     void PrintFont();
     bool moveMode() const;
 
@@ -95,6 +96,7 @@ protected:
 
 private:
     void buildMenusAndToolbar();
+    void endThrottle();
     void dragTo(const QPointF& position);
     void sizeSaveBuffer();
     void reportSaveFailure(int number, const QString& reason);
@@ -106,8 +108,9 @@ private:
     ImageWriter m_writeImage;
     DecorationRenderer m_renderer;
     QList<QMenu*> m_menus;
-    bool m_paintFromDrawing = false;
-    bool m_retained = false;  // the canvas keeps what is drawn and repaints by itself  // the canvas repaints because we drew, not because it was uncovered
+    bool m_paintFromDrawing = false;  // the canvas repaints because we drew, not because it was uncovered
+    bool m_drawingDropped = false;  // a drawing was asked for while the throttle ran
+    bool m_retained = false;  // the canvas keeps what is drawn and repaints by itself
 };
 
 }  // namespace kalvetra
