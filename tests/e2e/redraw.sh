@@ -22,10 +22,8 @@ canvas_lettering() {
 }
 read -r _ _ short_width _ <<<"$(canvas_lettering)"
 
-# A longer text in the settings window (activated by its caption at the top left of the
-# frame's inside), then back to the image window by its toolbar, and F5.
-eval "$(xdotool getwindowgeometry --shell "$frame")"
-xdotool mousemove --sync $((X + 150)) $((Y + 31)) click 1
+# A longer text in the settings window, then back to the image window by its toolbar, and F5.
+activate_settings_window
 set_text 'カルベトラ'
 xdotool mousemove --sync $((cx + cw - 20)) $((cy - 14)) click 1
 sleep 0.7
@@ -37,8 +35,8 @@ echo "F5: the lettering grew from $short_width to $long_width pixels"
 # Drag the text to the right so that it runs past the canvas's edge, then widen the window
 # by its bottom-right corner in quick steps and save.
 xdotool mousemove --sync $((cx + cw / 2)) $((cy + ch / 2)) mousedown 1
-for step in 1 2 3 4; do
-  xdotool mousemove --sync $((cx + cw / 2 + 25 * step)) $((cy + ch / 2))
+for step in 1 2 3 4 5 6 7; do
+  xdotool mousemove --sync $((cx + cw / 2 + 20 * step)) $((cy + ch / 2))
   sleep 0.05
 done
 xdotool mouseup 1
@@ -63,6 +61,7 @@ read -r sx _ sw _ <<<"$("$probe" lettering "$work/resized.bmp" 130,130,255 | hea
 [ "$sw" -ge $((long_width - 2)) ] || fail "the saved picture cuts the text: $sw of $long_width pixels, from x $sx"
 echo "resize: the saved lettering is $sw pixels wide, the whole text $long_width"
 
+activate_settings_window
 keys alt+f x
 wait_for_end "the exit command"
 echo "2 passed, 0 failed"

@@ -63,6 +63,14 @@ set_text() {
   keys ctrl+a ctrl+v
 }
 
+# The settings window, by its caption at the top left of the frame's inside (MDI children are
+# not X windows).
+activate_settings_window() {
+  eval "$(xdotool getwindowgeometry --shell "$frame")"
+  xdotool mousemove --sync $((X + 150)) $((Y + 31)) click 1
+  sleep 0.3
+}
+
 # save_as PATH: ファイル → イメージをファイルへ保存, through Qt's own dialog, whose focus starts
 # in the name field.
 save_as() {

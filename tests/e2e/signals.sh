@@ -26,9 +26,10 @@ wait_for_end "SIGTERM with an unsaved image"
 [ -s "$work/first/Kalvetra.ini" ] || fail "SIGTERM wrote no settings"
 echo "SIGTERM with an unsaved image: ended, settings written"
 
-# 2. ファイル → 終了, キャンセル in the image's question, then SIGTERM.
+# 2. ファイル → 終了 (the settings window's), キャンセル in the image's question, then SIGTERM.
 start_program "$program" "$work/second"
 new_unsaved_image
+activate_settings_window
 keys alt+f x
 box=""
 for _ in $(seq 30); do
