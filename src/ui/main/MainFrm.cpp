@@ -3,6 +3,7 @@
 #include "MainFrm.h"
 
 #include "render/FontSubstitution.h"
+#include "ui/common/FrameStyle.h"
 #include "ui/common/ToolbarIcons.h"
 #include "ui/common/Twips.h"
 
@@ -35,14 +36,10 @@ QLabel* label(QWidget* parent, const QString& text, const QRect& r)
     return l;
 }
 
-// A frame as Windows draws one: its title stands on the border line, which runs at half the
-// title's height, and the controls are placed from the frame's corner. NOTE: Qt's own group box
-// draws the line below the title, where the design's first row of controls lies.
 QGroupBox* frame(QWidget* parent, const QString& title, const QRect& r)
 {
     auto* box = new QGroupBox(title, parent);
-    box->setStyleSheet(QStringLiteral("QGroupBox { border: 2px groove palette(mid); margin-top: 0.5em; }"
-                                      "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+    useWindowsFrame(box);
     box->setGeometry(r);
     return box;
 }
