@@ -120,7 +120,7 @@ TEST_F(HelpWindowTest, ArrowKeysWalkEveryContentsEntryInOrderAlsoWithinOnePage)
         QTest::keyClick(tree, Qt::Key_Down);
         walked << tree->currentItem()->text(0);
     }
-    EXPECT_EQ(walked, entries);
+    EXPECT_EQ(walked.join(u'|').toStdString(), entries.join(u'|').toStdString());
 
     QStringList back;
     for (qsizetype i = 1; i < entries.size(); ++i) {
@@ -128,7 +128,7 @@ TEST_F(HelpWindowTest, ArrowKeysWalkEveryContentsEntryInOrderAlsoWithinOnePage)
         back.prepend(tree->currentItem()->text(0));
     }
     back << entries.back();
-    EXPECT_EQ(back, entries);
+    EXPECT_EQ(back.join(u'|').toStdString(), entries.join(u'|').toStdString());
 }
 
 TEST_F(HelpWindowTest, SearchViewFindsAWordThatStandsOnOnePageAndOpensIt)
