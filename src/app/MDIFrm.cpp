@@ -67,11 +67,10 @@ void MDIFrm::showMenusOf(QMdiSubWindow* window)
     if (!child)
         return;
     // A child without menus of its own (the code table) leaves the last menus in place, so
-    // that the program's commands stay within reach.
-    // NOTE: the shortcuts of the menus shown are the frame's window shortcuts (Qt's default
-    // context) and work while the menus are in the bar, that is while their window is the
-    // active one, wherever its focus lies. A context narrowed to the child never fired: the
-    // focus of an active child lies in its subwindow frame, outside the child.
+    // that the program's commands stay within reach. NOTE: the shortcuts of the menus shown
+    // are the frame's window shortcuts (Qt's default context) and work while the menus are in
+    // the bar, that is while their window is active, wherever its focus lies. A context
+    // narrowed to the child never fired: an active child's focus lies in its subwindow frame.
     if (!child->menus().isEmpty()) {
         menuBar()->clear();
         for (QMenu* menu : child->menus())

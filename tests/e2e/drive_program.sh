@@ -10,15 +10,8 @@ probe="$2"
 source "$(dirname "$0")/session.sh"
 start_program "$program" "$work"
 
-# The text, then 実行 → 文字作成.
-set_text 'カルベ'
-keys alt+r m
-sleep 1
-
-canvas=$("$probe" screen-region 130,130,255)
-[ "$canvas" != "none" ] || fail "no canvas on the screen"
-read -r cx cy cw ch <<<"$canvas"
-[ "$cw" -gt 200 ] || fail "the largest region of the canvas colour is too small: $canvas"
+new_image 'カルベ' "$probe"
+[ "$cw" -gt 200 ] || fail "the largest region of the canvas colour is too small: $cx $cy $cw $ch"
 
 # Drag from the middle of the canvas to a point a quarter in from its top-left corner.
 tx=$((cw / 4 + 20))

@@ -10,13 +10,7 @@ source "$(dirname "$0")/session.sh"
 start_program "$program" "$work"
 # Room for the image window to grow.
 xdotool windowsize --sync "$frame" 1000 700
-set_text 'カルベ'
-keys alt+r m
-sleep 1
-
-canvas=$("$probe" screen-region 130,130,255)
-[ "$canvas" != "none" ] || fail "no canvas on the screen"
-read -r cx cy cw ch <<<"$canvas"
+new_image 'カルベ' "$probe"
 canvas_lettering() {
   "$probe" screen-lettering "$cx,$cy,$cw,$ch" 130,130,255
 }

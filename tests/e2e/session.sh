@@ -63,6 +63,18 @@ set_text() {
   keys ctrl+a ctrl+v
 }
 
+# new_image TEXT PROBE: 実行 → 文字作成 with TEXT; sets cx cy cw ch, the canvas's drawing area
+# on the screen (the largest region of its background colour).
+new_image() {
+  set_text "$1"
+  keys alt+r m
+  sleep 1
+  local canvas
+  canvas=$("$2" screen-region 130,130,255)
+  [ "$canvas" != "none" ] || fail "no canvas on the screen"
+  read -r cx cy cw ch <<<"$canvas"
+}
+
 # The settings window, by its caption at the top left of the frame's inside (MDI children are
 # not X windows).
 activate_settings_window() {

@@ -178,6 +178,18 @@ TEST_F(ImageWindows, ACanvasEnlargedWithinTheThrottleShowsTheWholeTextWhenItEnds
     EXPECT_EQ(shown, reference.image());
 }
 
+TEST_F(ImageWindows, F5RedisplaysTheActiveImageWindowOnly)
+{
+    ImageFrm* first = create();
+    ImageFrm* second = create();
+    QApplication::setActiveWindow(&program->frame());
+    ASSERT_EQ(program->frame().mdiArea()->activeSubWindow(), windowOf(second));
+    main->Text1[0]->setText(QStringLiteral("二"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+    EXPECT_EQ(second->settings.DrawText, QStringLiteral("二"));
+    EXPECT_EQ(first->settings.DrawText, QStringLiteral("文字"));
+}
+
 TEST_F(ImageWindows, SettingsReachAnImageOnlyThroughRedisplayButTheTypeAtOnce)
 {
     ImageFrm* image = create();

@@ -5,18 +5,15 @@
 #include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
-#include <QStyleFactory>
 #include <QStyleOption>
 #include <qdrawutil.h>
 
 namespace kalvetra {
 namespace {
 
+// Over a base style of its own, made like the application's (QProxyStyle's default).
 class WindowsFrameStyle : public QProxyStyle {
 public:
-    // A base style of its own: a proxy takes over the style it wraps.
-    WindowsFrameStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
-
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
                          const QWidget* widget) const override
     {

@@ -38,10 +38,10 @@ QLabel* label(QWidget* parent, const QString& text, const QRect& r)
 
 QGroupBox* frame(QWidget* parent, const QString& title, const QRect& r)
 {
-    auto* box = new QGroupBox(title, parent);
-    useWindowsFrame(box);
-    box->setGeometry(r);
-    return box;
+    auto* f = new QGroupBox(title, parent);
+    useWindowsFrame(f);
+    f->setGeometry(r);
+    return f;
 }
 
 QSlider* slider(QWidget* parent, const QRect& r, int min, int max, int value, int largeChange, int tick)
