@@ -313,9 +313,10 @@ QByteArray encodePdf(const VectorLettering& v)
     const QByteArray fixedToPixels = unit + " 0 0 " + unit + " 0 0 cm\n";
     QByteArray content = "0.75 0 0 -0.75 0 " + decimal(pageHeight) + " cm\n";
     QByteArray properties, xobjects, shadings, groups;
+    int groupCount = 0, shadingCount = 0;
 
     auto beginGroup = [&](const QString& name) {
-        const QByteArray tag = "oc" + QByteArray::number(properties.count(" 0 R"));
+        const QByteArray tag = "oc" + QByteArray::number(groupCount++);
         const int group = pdf.add("<< /Type /OCG /Name " + pdfTextString(name) + " >>");
         properties += '/' + tag + ' ' + ref(group) + ' ';
         groups += ref(group) + ' ';
@@ -340,7 +341,7 @@ QByteArray encodePdf(const VectorLettering& v)
         if (!layer.isEmpty()) {
             content += "q\n" + fixedToPixels;
             if (const QLinearGradient* gradient = linearGradientOf(layer.fill)) {
-                const QByteArray name = "Sh" + QByteArray::number(shadings.count(" 0 R"));
+                const QByteArray name = "Sh" + QByteArray::number(shadingCount++);
                 const int shading = pdf.add("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [" +
                                             decimal(gradient->start().x()) + ' ' + decimal(gradient->start().y()) +
                                             ' ' + decimal(gradient->finalStop().x()) + ' ' +

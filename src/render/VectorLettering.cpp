@@ -90,8 +90,9 @@ Paths flatten(const QPainterPath& path)
 // A connected part of the text: an outer contour (first) with its holes.
 struct Piece {
     Paths contours;
-    cInt width = 0;
-    cInt height = 0;
+    cInt left = 0, top = 0, right = 0, bottom = 0;  // of the outer contour
+    cInt width() const { return right - left; }
+    cInt height() const { return bottom - top; }
 };
 
 void collectPieces(const ClipperLib::PolyNode& node, std::vector<Piece>& pieces)
@@ -106,8 +107,10 @@ void collectPieces(const ClipperLib::PolyNode& node, std::vector<Piece>& pieces)
             top = std::min(top, p.Y);
             bottom = std::max(bottom, p.Y);
         }
-        piece.width = right - left;
-        piece.height = bottom - top;
+        piece.left = left;
+        piece.top = top;
+        piece.right = right;
+        piece.bottom = bottom;
         for (const ClipperLib::PolyNode* hole : outer->Childs) {
             piece.contours.push_back(hole->Contour);
             collectPieces(*hole, pieces);  // islands inside the hole
@@ -184,6 +187,7 @@ Path convexSum(const Path& a, const Path& b)
 
 struct Box {
     cInt left, top, right, bottom;
+    bool meets(cInt l, cInt t, cInt r, cInt b) const { return l <= right && r >= left && t <= bottom && b >= top; }
     bool meets(const Path& p) const
     {
         cInt l = p.front().X, r = l, t = p.front().Y, b = t;
@@ -193,7 +197,7 @@ struct Box {
             t = std::min(t, q.Y);
             b = std::max(b, q.Y);
         }
-        return l <= right && r >= left && t <= bottom && b >= top;
+        return meets(l, t, r, b);
     }
     Path path() const { return {{left, top}, {right, top}, {right, bottom}, {left, bottom}}; }
 };
@@ -202,6 +206,15 @@ struct Box {
 // and every edge of its contours swept over P. Sweeps that miss `cull` are left out.
 void sweepPiece(const Piece& piece, const Path& pattern, const Box& cull, Paths& out)
 {
+    cInt left = 0, top = 0, right = 0, bottom = 0;
+    for (const IntPoint& q : pattern) {
+        left = std::min(left, q.X);
+        top = std::min(top, q.Y);
+        right = std::max(right, q.X);
+        bottom = std::max(bottom, q.Y);
+    }
+    if (!cull.meets(piece.left + left, piece.top + top, piece.right + right, piece.bottom + bottom))
+        return;  // a part of a long text that no place brings onto the canvas
     const IntPoint p0 = pattern.front();
     for (const Path& contour : piece.contours) {
         Path moved;
@@ -248,7 +261,7 @@ Paths ringSteps(const std::vector<Piece>& pieces, int w, int n, const Box& cull)
 
     Paths subject;
     for (const Piece& piece : pieces) {
-        if (h > 0 && piece.width < 2 * h && piece.height < 2 * h)
+        if (h > 0 && piece.width() < 2 * h && piece.height() < 2 * h)
             for (const Path& side : sides)
                 sweepPiece(piece, side, cull, subject);
         else
