@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -212,4 +213,34 @@ TEST_F(VectorCommands, ThePrintPreviewShowsThePageAndOffersTheSizeOnPaper)
     });
     EXPECT_FALSE(runPrintDialog(image, image->vectorLettering()).has_value());
     EXPECT_TRUE(seen);
+}
+
+TEST_F(VectorCommands, PrintingThroughThePreviewAndPrintDialogsToAPdfFileNeedsNoPrinter)
+{
+    ImageFrm* image = create();
+    const QString out = files.path(QStringLiteral("printed.pdf"));
+    bool printDialogShown = false;
+    // Both dialogs are modal: each is answered from the event loop, as a user would.
+    QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(preview, nullptr);
+        QAction* print = nullptr;
+        for (QAction* action : preview->findChildren<QAction*>())
+            if (action->text() == QCoreApplication::translate("QPrintPreviewDialog", "Print"))
+                print = action;
+        ASSERT_NE(print, nullptr);
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            printDialogShown = true;
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+            ASSERT_NE(name, nullptr);
+            name->setText(out);
+            dialog->accept();
+        });
+        print->trigger();
+    });
+    EXPECT_FALSE(runPrintDialog(image, image->vectorLettering()).has_value());
+    EXPECT_TRUE(printDialogShown);
+    EXPECT_TRUE(TestFiles::bytes(out).startsWith("%PDF-"));
 }
