@@ -116,8 +116,12 @@ TEST_F(VectorCommands, CtrlPOpensThePrintDialogWhileTheImageWindowIsActive)
     };
     program->frame().show();
     QApplication::setActiveWindow(&program->frame());
+    // Activating the window (as a click on it or creating it does) is enough: the key goes to
+    // whatever has the focus then.
+    main->Text1[0]->setFocus();
     program->frame().mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(image->parentWidget()));
-    image->Picture1->setFocus();
+    QApplication::processEvents();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(image->MNU_F_P->text(), QStringLiteral("印刷(&P)..."));

@@ -55,6 +55,8 @@ ImageFrm::ImageFrm(MainFrm& settingsWindow, Dialogs& dialogs, PictureReader read
     setAttribute(Qt::WA_DeleteOnClose);
     resize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips));
     setMinimumSize(1, 1);
+    // The window takes the focus when it is activated, so that its shortcuts (F5, Ctrl+P) work.
+    setFocusPolicy(Qt::StrongFocus);
 
     Toolbar1 = new QToolBar(this);
     Toolbar1->setIconSize(QSize(16, 16));

@@ -81,6 +81,9 @@ std::optional<imagefile::SaveResult> runPrintDialog(QWidget* parent, const Vecto
     if (auto* tools = dialog.findChild<QToolBar*>()) {
         tools->addSeparator();
         tools->addWidget(size);
+        // Wide enough that the choice and the print button are not folded away.
+        dialog.resize(std::max(dialog.sizeHint().width(), tools->sizeHint().width() + 32),
+                      std::max(dialog.sizeHint().height(), 600));
     }
     auto scale = [size] { return size->currentIndex() == 1 ? PrintScale::ActualSize : PrintScale::FitPage; };
     if (auto* preview = dialog.findChild<QPrintPreviewWidget*>())
