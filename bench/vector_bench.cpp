@@ -1,9 +1,9 @@
 // Vector lettering on the reference scenarios: the exact layer polygons and the SVG or PDF
 // bytes, as `kalvetra-render -o NAME.svg` makes them (the font warm, nothing else kept).
-// The file size is reported as the counter "bytes".
-//   S1: 800x200, "カルベトラ Kalvetra", size 50, triple outline, Bordering 5, shadow at 9.
-//   S2: 1920x1080, "文字", size 500, solid outline, Bordering 30, Solid 20 (N = 100), shadow
-//       at 20, anchor (960, 800); S2-kana the same with "カルベトラ".
+// The file size is reported as the counter "bytes". S1 and S2 as in Scenarios.h; S2-kana is
+// S2 with "カルベトラ".
+#include "Scenarios.h"
+
 #include "imagefile/VectorFile.h"
 #include "render/VectorLettering.h"
 
@@ -12,48 +12,9 @@
 #include <benchmark/benchmark.h>
 
 using namespace kalvetra;
+using namespace kalvetra::bench;
 
 namespace {
-
-struct Scenario {
-    QSize canvas;
-    StyleSettings settings;
-    DecorationType type;
-    Point anchor;
-};
-
-StyleSettings baseSettings()
-{
-    StyleSettings s;
-    s.FontName = QStringLiteral("ＭＳ Ｐゴシック");
-    s.FontAspect = 100;
-    s.ShadowEnable = 1;
-    s.Colors = {colorValue(0, 0, 255),   colorValue(255, 255, 255), colorValue(255, 0, 0),
-                colorValue(255, 255, 255), colorValue(0, 0, 255),   colorValue(0, 0, 0)};
-    return s;
-}
-
-Scenario s1()
-{
-    StyleSettings s = baseSettings();
-    s.DrawText = QStringLiteral("カルベトラ Kalvetra");
-    s.FontSize = 50;
-    s.Bordering = 5;
-    s.ShadowPosition = 9;
-    s.Solid = 5;
-    return {QSize(800, 200), s, DecorationType::TripleOutline, Point{400, 100}};
-}
-
-Scenario s2(const QString& text)
-{
-    StyleSettings s = baseSettings();
-    s.DrawText = text;
-    s.FontSize = 500;
-    s.Bordering = 30;
-    s.ShadowPosition = 20;
-    s.Solid = 20;
-    return {QSize(1920, 1080), s, DecorationType::SolidOutline, Point{960, 800}};
-}
 
 enum class Output { Polygons, Svg, Pdf };
 
