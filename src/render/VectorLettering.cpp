@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <map>
 
 namespace kalvetra {
@@ -389,9 +390,14 @@ std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const L
                               std::max(it->second.right, here.right), std::max(it->second.bottom, here.bottom)};
         }
     const std::vector<Piece> pieces = textPieces(shape);
-    std::map<std::pair<int, int>, Paths> sums;
+    // The sums are independent of each other: one thread each.
+    std::map<std::pair<int, int>, std::future<Paths>> pending;
     for (const auto& [key, box] : reach)
-        sums[key] = ringSteps(pieces, key.first, key.second, box);
+        pending[key] = std::async(std::launch::async,
+                                  [&pieces, key, box] { return ringSteps(pieces, key.first, key.second, box); });
+    std::map<std::pair<int, int>, Paths> sums;
+    for (auto& [key, sum] : pending)
+        sums[key] = sum.get();
 
     for (size_t i = 0; i < layers.size(); ++i) {
         ClipperLib::Clipper c;
