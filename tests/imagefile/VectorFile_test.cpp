@@ -1,6 +1,7 @@
 // SVG and PDF of the lettering: drawn by Qt's SVG renderer and by Poppler they match the
 // raster drawing, at the canvas size and at four times every length; the layers are named
 // groups in their colours; gradients, pictures and failures.
+#include "SmallFileSystem.h"
 #include "TestFiles.h"
 
 #include "imagefile/VectorFile.h"
@@ -20,6 +21,7 @@
 #include <ostream>
 
 using namespace kalvetra;
+using kalvetra::test::SmallFileSystem;
 using kalvetra::test::TestFiles;
 
 namespace {
@@ -292,12 +294,26 @@ TEST(VectorFile, AFailedWriteIsReportedAndLeavesNoFile)
     const imagefile::SaveResult result = imagefile::saveVectorImage(missing, v);
     EXPECT_EQ(result.errorNumber, imagefile::saveError::PathNotFound);
     EXPECT_FALSE(QFile::exists(missing));
-    // An earlier file of that name stays as it was.
-    const QString kept = files.write(QStringLiteral("kept.pdf"), "earlier");
-    QFile::setPermissions(files.folder(), QFile::ReadOwner | QFile::ExeOwner);
-    const imagefile::SaveResult refused = imagefile::saveVectorImage(kept, v);
-    QFile::setPermissions(files.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (refused.ok())
-        GTEST_SKIP() << "the folder stays writable (running as root)";
-    EXPECT_EQ(TestFiles::bytes(kept), QByteArray("earlier"));
+    EXPECT_EQ(imagefile::saveVectorImage(files.path(QStringLiteral("x.png")), v).errorNumber,
+              imagefile::saveError::InvalidPicture);
+}
+
+TEST(VectorFile, AFullDiskKeepsTheEarlierFile)
+{
+    SmallFileSystem disk(64);
+    KALVETRA_REQUIRE_MOUNT(disk);
+    const QString previous = disk.path(QStringLiteral("lettering.svg"));
+    {
+        QFile f(previous);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("earlier");
+    }
+    disk.fill(QStringLiteral("filler"));
+    const VectorLettering v = lettering(Drawings[0]);
+    for (const char* name : {"lettering.svg", "lettering.pdf"})
+        EXPECT_EQ(imagefile::saveVectorImage(disk.path(QString::fromLatin1(name)), v).errorNumber,
+                  imagefile::saveError::DiskFull)
+            << name;
+    EXPECT_EQ(TestFiles::bytes(previous), QByteArray("earlier"));
+    EXPECT_FALSE(QFile::exists(disk.path(QStringLiteral("lettering.pdf"))));
 }
