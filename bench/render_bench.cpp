@@ -5,11 +5,10 @@
 //   S1: 800x200, "カルベトラ Kalvetra", size 50, triple outline, Bordering 5, shadow at 9, centred.
 //   S2: 1920x1080, "文字", size 500, solid outline, Bordering 30, Solid 20 (N = 100), shadow at 20,
 //       anchor (960, 800).
+#include "BenchMain.h"
 #include "Scenarios.h"
 
 #include "render/DecoratedDrawing.h"
-
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -149,12 +148,5 @@ void registerAll()
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    registerAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, registerAll);
 }

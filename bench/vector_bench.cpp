@@ -2,12 +2,11 @@
 // bytes, as `kalvetra-render -o NAME.svg` makes them (the font warm, nothing else kept).
 // The file size is reported as the counter "bytes". S1 and S2 as in Scenarios.h; S2-kana is
 // S2 with "カルベトラ".
+#include "BenchMain.h"
 #include "Scenarios.h"
 
 #include "imagefile/VectorFile.h"
 #include "render/VectorLettering.h"
-
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -51,12 +50,5 @@ void registerAll()
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    registerAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, registerAll);
 }
