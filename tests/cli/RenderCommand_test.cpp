@@ -250,3 +250,24 @@ TEST_F(RenderCommand, VectorOutputsFailAsEveryOutputDoes)
     }
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
+
+TEST_F(RenderCommand, VectorFilesTakeJapaneseNamesInEitherLocale)
+{
+    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8"}) {
+        const QString out = path(QStringLiteral("看板-%1.svg").arg(QString::fromLatin1(locale)));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LANG"), QString::fromLatin1(locale));
+        env.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(KALVETRA_RENDER_EXE), {"--text", "看板", "--angle", "12.5", "-o", out});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << locale;
+        QFile f(out);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << locale;
+        const QByteArray svg = f.readAll();
+        EXPECT_TRUE(svg.contains("<title>看板</title>")) << locale;
+        // Numbers keep their decimal point whatever the locale.
+        EXPECT_TRUE(svg.contains("scale(0.00390625)")) << locale;
+    }
+}

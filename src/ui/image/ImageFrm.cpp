@@ -41,8 +41,8 @@ const QString OpenFilter = QStringLiteral(
     "拡張メタファイル(*.emf)|*.emf");
 const QString SaveFilter = QStringLiteral(
     "ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|SVG(*.svg)|*.svg|PDF(*.pdf)|*.pdf|アイコン(*.ico)|*.ico|"
-    "カーソル(*.cur)|*.cur|"
-    "run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf");
+    "カーソル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|"
+    "拡張メタファイル(*.emf)|*.emf");
 
 }  // namespace
 
