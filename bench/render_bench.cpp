@@ -5,57 +5,19 @@
 //   S1: 800x200, "カルベトラ Kalvetra", size 50, triple outline, Bordering 5, shadow at 9, centred.
 //   S2: 1920x1080, "文字", size 500, solid outline, Bordering 30, Solid 20 (N = 100), shadow at 20,
 //       anchor (960, 800).
-#include "render/DecoratedDrawing.h"
+#include "BenchMain.h"
+#include "Scenarios.h"
 
-#include <QGuiApplication>
+#include "render/DecoratedDrawing.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 
 using namespace kalvetra;
+using namespace kalvetra::bench;
 
 namespace {
-
-struct Scenario {
-    QSize canvas;
-    StyleSettings settings;
-    DecorationType type;
-    Point anchor;
-};
-
-StyleSettings baseSettings()
-{
-    StyleSettings s;
-    s.FontName = QStringLiteral("ＭＳ Ｐゴシック");
-    s.FontAspect = 100;
-    s.ShadowEnable = 1;
-    s.Colors = {colorValue(0, 0, 255),   colorValue(255, 255, 255), colorValue(255, 0, 0),
-                colorValue(255, 255, 255), colorValue(0, 0, 255),   colorValue(0, 0, 0)};
-    return s;
-}
-
-Scenario s1()
-{
-    StyleSettings s = baseSettings();
-    s.DrawText = QStringLiteral("カルベトラ Kalvetra");
-    s.FontSize = 50;
-    s.Bordering = 5;
-    s.ShadowPosition = 9;
-    s.Solid = 5;
-    return {QSize(800, 200), s, DecorationType::TripleOutline, Point{400, 100}};
-}
-
-Scenario s2()
-{
-    StyleSettings s = baseSettings();
-    s.DrawText = QStringLiteral("文字");
-    s.FontSize = 500;
-    s.Bordering = 30;
-    s.ShadowPosition = 20;
-    s.Solid = 20;
-    return {QSize(1920, 1080), s, DecorationType::SolidOutline, Point{960, 800}};
-}
 
 // Stamps drawn per iteration by the literal engines on the heavy scenario.
 constexpr std::int64_t SlowShare = 600;
@@ -157,7 +119,7 @@ void drawSketch(benchmark::State& state)
 
 void registerAll()
 {
-    const std::pair<const char*, Scenario (*)()> scenarios[] = {{"S1", s1}, {"S2", s2}};
+    const std::pair<const char*, Scenario (*)()> scenarios[] = {{"S1", s1}, {"S2", [] { return s2(); }}};
     for (const auto& [name, make] : scenarios) {
         const Scenario sc = make();
         for (Engine engine : {Engine::TextOut, Engine::Stamp, Engine::Fast}) {
@@ -186,12 +148,5 @@ void registerAll()
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    registerAll();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, registerAll);
 }

@@ -2,8 +2,10 @@
 
 #include "imagefile/ImageSave.h"
 #include "imagefile/PictureFile.h"
+#include "imagefile/VectorFile.h"
 #include "render/DecoratedDrawing.h"
 #include "render/Surface.h"
+#include "render/VectorLettering.h"
 #include "settings/SettingsFile.h"
 
 #include <QElapsedTimer>
@@ -159,8 +161,9 @@ int runRender(const RenderOptions& options, QTextStream& err)
         return BadInput;
     }
 
-    Surface canvas(layout->canvas);
-    if (canvas.image().isNull()) {
+    const bool vector = imagefile::isVectorFormat(imagefile::saveFormatForPath(o.output));
+    Surface canvas(vector ? QSize() : layout->canvas);
+    if (!vector && canvas.image().isNull()) {
         err << "kalvetra-render: not enough memory for a canvas of " << layout->canvas.width() << "x"
             << layout->canvas.height() << "\n";
         return BadInput;
@@ -168,10 +171,23 @@ int runRender(const RenderOptions& options, QTextStream& err)
     canvas.setTransparentBackground(o.transparent);
     canvas.setPicture(picture);
 
+    // A vector picture's drawing is its polygons and the file's bytes.
+    QByteArray vectorBytes;
     DecorationRenderer renderer;
+    auto draw = [&] {
+        if (!vector) {
+            drawPrintFont(canvas, o.settings, o.type, layout->anchor, o.engine, renderer);
+            return;
+        }
+        const VectorLettering lettering =
+            vectorPrintFont(o.settings, o.type, layout->anchor, layout->canvas, o.transparent, picture);
+        vectorBytes = imagefile::saveFormatForPath(o.output) == imagefile::SaveFormat::Svg
+                          ? imagefile::encodeSvg(lettering)
+                          : imagefile::encodePdf(lettering);
+    };
     QElapsedTimer timer;
     timer.start();
-    drawPrintFont(canvas, o.settings, o.type, layout->anchor, o.engine, renderer);
+    draw();
     const double first = timer.nsecsElapsed() / 1e6;
     if (o.time) {
         err << "first drawing: " << QString::number(first, 'f', 3) << " ms\n";
@@ -180,7 +196,7 @@ int runRender(const RenderOptions& options, QTextStream& err)
             times.reserve(static_cast<size_t>(o.repeat));
             for (int i = 0; i < o.repeat; ++i) {
                 timer.restart();
-                drawPrintFont(canvas, o.settings, o.type, layout->anchor, o.engine, renderer);
+                draw();
                 times.push_back(timer.nsecsElapsed() / 1e6);
             }
             std::sort(times.begin(), times.end());
@@ -191,6 +207,14 @@ int runRender(const RenderOptions& options, QTextStream& err)
         err.flush();
     }
 
+    if (vector) {
+        const imagefile::SaveResult saved = imagefile::writeWholeFile(o.output, vectorBytes);
+        if (!saved.ok()) {
+            err << "kalvetra-render: cannot write " << o.output << ": " << saved.description << "\n";
+            return WriteFailed;
+        }
+        return Success;
+    }
     const QString error = writeImage(canvas.image(), o.output, o.transparent);
     if (!error.isEmpty()) {
         err << "kalvetra-render: cannot write " << o.output << ": " << error << "\n";

@@ -274,19 +274,20 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         return ParseError{QStringLiteral("-o OUTPUT is missing")};
     const QString lower = o.output.toLower();
     const bool png = lower.endsWith(u".png");
-    if (!png && !lower.endsWith(u".jpg") && !lower.endsWith(u".jpeg") && !lower.endsWith(u".bmp") &&
+    const bool vector = lower.endsWith(u".svg") || lower.endsWith(u".pdf");
+    if (!png && !vector && !lower.endsWith(u".jpg") && !lower.endsWith(u".jpeg") && !lower.endsWith(u".bmp") &&
         !lower.endsWith(u".wmf") && !lower.endsWith(u".emf"))
-        return ParseError{
-            QStringLiteral("%1: unsupported output format (use .png, .jpg, .jpeg, .bmp, .wmf or .emf)").arg(o.output)};
-    if (o.transparent && !png)
-        return ParseError{QStringLiteral("--transparent needs a .png output")};
+        return ParseError{QStringLiteral(
+            "%1: unsupported output format (use .png, .jpg, .jpeg, .bmp, .wmf, .emf, .svg or .pdf)").arg(o.output)};
+    if (o.transparent && !png && !vector)
+        return ParseError{QStringLiteral("--transparent needs a .png, .svg or .pdf output")};
     return o;
 }
 
 QString usageText()
 {
     return QStringLiteral(
-        "usage: kalvetra-render --text TEXT -o OUT.png|.jpg|.jpeg|.bmp|.wmf|.emf [options]\n"
+        "usage: kalvetra-render --text TEXT -o OUT.png|.jpg|.jpeg|.bmp|.wmf|.emf|.svg|.pdf [options]\n"
         "       kalvetra-render [options] --save-settings FILE\n"
         "\n"
         "Draws decorated lettering as an image window of Kalvetra would.\n"
@@ -309,7 +310,7 @@ QString usageText()
         "  --canvas WxH             canvas size (default: the drawing plus a 16-pixel margin)\n"
         "  --anchor X,Y             middle of the text's baseline (default: drawing centred)\n"
         "  --background-picture F   picture under everything, at the top-left corner\n"
-        "  --transparent            transparent background (PNG only)\n"
+        "  --transparent            transparent background (PNG, SVG, PDF)\n"
         "  --engine textout|stamp|fast  drawing engine (default fast)\n"
         "  --time [--repeat N]      drawing time in ms on stderr (first, and median of N)\n");
 }

@@ -73,7 +73,16 @@ SaveFormat saveFormatForPath(const QString& path)
         return SaveFormat::Wmf;
     if (last == QLatin1String(".emf"))
         return SaveFormat::Emf;
+    if (last == QLatin1String(".svg"))
+        return SaveFormat::Svg;
+    if (last == QLatin1String(".pdf"))
+        return SaveFormat::Pdf;
     return SaveFormat::Bmp;
+}
+
+bool isVectorFormat(SaveFormat format)
+{
+    return format == SaveFormat::Svg || format == SaveFormat::Pdf;
 }
 
 QByteArray encodeImage(SaveFormat format, const QImage& canvas, const ReferenceDevice& reference)
@@ -84,6 +93,8 @@ QByteArray encodeImage(SaveFormat format, const QImage& canvas, const ReferenceD
     case SaveFormat::Jpeg: return encodeJpeg(canvas);
     case SaveFormat::Wmf: return metafileModule::WinMetaFileBits(canvas, reference).value_or(QByteArray());
     case SaveFormat::Emf: return metafileModule::CreateEmf(canvas, reference).value_or(QByteArray());
+    case SaveFormat::Svg:
+    case SaveFormat::Pdf: return QByteArray();
     case SaveFormat::Bmp: {
         // The file header holds the size in 32 bits.
         const double bytes = 54.0 + (canvas.width() * 3.0 + 3) * canvas.height();
@@ -105,7 +116,26 @@ SaveResult saveImage(const QString& path, const QImage& canvas, const ReferenceD
     const QByteArray bytes = encodeImage(saveFormatForPath(path), canvas, reference);
     if (bytes.isEmpty())
         return failure(saveError::InvalidPicture);
+    return writeWholeFile(path, bytes);
+}
 
+SaveResult probeWritable(const QString& path)
+{
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return failure(saveError::PathFileAccess);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failure(numberForFileError(file, path));
+    file.cancelWriting();
+    return {};
+}
+
+SaveResult writeWholeFile(const QString& path, const QByteArray& bytes)
+{
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return failure(saveError::PathFileAccess);
+    if (bytes.isEmpty())
+        return failure(saveError::InvalidPicture);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return failure(numberForFileError(file, path));

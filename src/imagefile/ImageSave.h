@@ -10,10 +10,11 @@
 
 namespace kalvetra::imagefile {
 
-enum class SaveFormat { Bmp, Jpeg, Wmf, Emf };
+enum class SaveFormat { Bmp, Jpeg, Wmf, Emf, Svg, Pdf };
 
-// ".jpg" JPEG, ".wmf" Windows metafile, ".emf" enhanced metafile, in any case; every other
-// name (".bmp", ".ico", ".cur", ".rle", ".jpeg", none) a BMP file.
+// ".jpg" JPEG, ".wmf" Windows metafile, ".emf" enhanced metafile, ".svg" and ".pdf" the
+// lettering as vectors, in any case; every other name (".bmp", ".ico", ".cur", ".rle",
+// ".jpeg", none) a BMP file.
 SaveFormat saveFormatForPath(const QString& path);
 
 // Error numbers in the style of the file functions' own.
@@ -40,7 +41,18 @@ struct SaveResult {
 SaveResult saveImage(const QString& path, const QImage& canvas,
                      const ReferenceDevice& reference = ReferenceDevice::screen());
 
-// The bytes saveImage would write, or an empty array when the canvas cannot be encoded.
+// Writes `bytes` to `path`: whole or not at all, any earlier file kept on failure.
+SaveResult writeWholeFile(const QString& path, const QByteArray& bytes);
+
+// Whether a file could be created at `path` (nothing is left there): the failure as a save
+// would report it, for writers that do not tell why (printing to a file).
+SaveResult probeWritable(const QString& path);
+
+// True for the formats drawn from the lettering's polygons rather than from a canvas.
+bool isVectorFormat(SaveFormat format);
+
+// The bytes saveImage would write, or an empty array when the canvas cannot be encoded
+// (always for the vector formats, which are made from the lettering, not from pixels).
 QByteArray encodeImage(SaveFormat format, const QImage& canvas, const ReferenceDevice& reference);
 
 }  // namespace kalvetra::imagefile

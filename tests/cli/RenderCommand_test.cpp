@@ -208,3 +208,66 @@ TEST(RenderLayout, TooLargeADefaultCanvasIsRefused)
     auto parsed = cli::parseRenderOptions({"--text", QString(200, QChar(u'字')), "--size", "500", "-o", "x.png"});
     EXPECT_FALSE(cli::layoutCanvas(std::get<cli::RenderOptions>(parsed)).has_value());
 }
+
+TEST_F(RenderCommand, SvgAndPdfHoldTheLayersAtTheCanvasSize)
+{
+    const QStringList common = {"--text", "字", "--type", "0", "--shadow", "--canvas", "300x200", "--anchor", "150,150"};
+    ASSERT_EQ(render(common + QStringList{"-o", path("a.svg")}).status, 0);
+    const QByteArray svg = [&] {
+        QFile f(path("a.svg"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    EXPECT_TRUE(svg.contains("width=\"300px\" height=\"200px\" viewBox=\"0 0 300 200\""));
+    for (const char* group : {"background", "shadow", "solid", "ring-1", "ring-2", "face"})
+        EXPECT_TRUE(svg.contains("<g id=\"" + QByteArray(group) + '"')) << group;
+
+    // --transparent keeps the lettering and leaves the background out.
+    ASSERT_EQ(render(common + QStringList{"--transparent", "-o", path("b.SVG")}).status, 0);
+    QFile transparent(path("b.SVG"));
+    ASSERT_TRUE(transparent.open(QIODevice::ReadOnly));
+    const QByteArray clear = transparent.readAll();
+    EXPECT_FALSE(clear.contains("id=\"background\""));
+    EXPECT_TRUE(clear.contains("id=\"face\""));
+
+    ASSERT_EQ(render(common + QStringList{"-o", path("c.pdf")}).status, 0);
+    QFile pdf(path("c.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_TRUE(bytes.contains("/MediaBox [0 0 225 150]"));
+}
+
+TEST_F(RenderCommand, VectorOutputsFailAsEveryOutputDoes)
+{
+    const Outcome bad = render({"--text", "字", "--size", "501", "-o", path("x.svg")});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_FALSE(QFile::exists(path("x.svg")));
+    for (const char* name : {"no/such/folder/x.svg", "no/such/folder/x.pdf"}) {
+        const QString out = path(QString::fromLatin1(name));
+        const Outcome run = render({"--text", "字", "-o", out});
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_TRUE(messages(run.err).value(0).startsWith("kalvetra-render: cannot write " + out)) << name;
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+TEST_F(RenderCommand, VectorFilesTakeJapaneseNamesInEitherLocale)
+{
+    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8"}) {
+        const QString out = path(QStringLiteral("看板-%1.svg").arg(QString::fromLatin1(locale)));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LANG"), QString::fromLatin1(locale));
+        env.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(KALVETRA_RENDER_EXE), {"--text", "看板", "--angle", "12.5", "-o", out});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << locale;
+        QFile f(out);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << locale;
+        const QByteArray svg = f.readAll();
+        EXPECT_TRUE(svg.contains("<title>看板</title>")) << locale;
+        // Numbers keep their decimal point whatever the locale.
+        EXPECT_TRUE(svg.contains("scale(0.00390625)")) << locale;
+    }
+}

@@ -110,8 +110,8 @@ TEST(RenderOptions, EveryBadInputIsRefusedWithItsReason)
         {withOutput({"--repeat", "0"}), "--repeat: 0 is out of range (1 to 100000)"},
         {{"-o", "x.png"}, "--text is missing"},
         {{"--text", "x"}, "-o OUTPUT is missing"},
-        {{"--text", "x", "-o", "x.gif"}, "x.gif: unsupported output format (use .png, .jpg, .jpeg, .bmp, .wmf or .emf)"},
-        {{"--text", "x", "-o", "x.jpg", "--transparent"}, "--transparent needs a .png output"},
+        {{"--text", "x", "-o", "x.gif"}, "x.gif: unsupported output format (use .png, .jpg, .jpeg, .bmp, .wmf, .emf, .svg or .pdf)"},
+        {{"--text", "x", "-o", "x.jpg", "--transparent"}, "--transparent needs a .png, .svg or .pdf output"},
     };
     for (const auto& [args, message] : cases)
         EXPECT_EQ(refusal(args), message) << args.join(u' ').toStdString();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program in a real X server, driven from outside as a person would: type a text,
 # create an image with the access keys, drag the lettering, save it through the real save
-# dialog as JPEG and EMF, close the image and leave the program.
+# dialog as JPEG, EMF, SVG and PDF, close the image and leave the program.
 # usage: drive_program.sh KALVETRA PROBE
 set -euo pipefail
 program="$1"
@@ -28,6 +28,8 @@ sleep 1
 
 save_as "$work/out.jpg"
 save_as "$work/out.emf"
+save_as "$work/out.svg"
+save_as "$work/out.pdf"
 
 # Close the image (saved: no question), then leave the program.
 [ -n "${E2E_SHOTS:-}" ] && import -window root "$E2E_SHOTS/before-close.png"
@@ -54,4 +56,9 @@ for file in out.jpg out.emf; do
   fi
   echo "$file: lettering at $lx $ly ${lw}x$lh, dragged to $want $ty"
 done
+# The vector files hold the layers of the start-up type as named groups.
+for group in ring-1 ring-2 ring-3 face; do
+  grep -q "<g id=\"$group\"" "$work/out.svg" || fail "out.svg has no group $group"
+done
+head -c 8 "$work/out.pdf" | grep -q '^%PDF-1' || fail "out.pdf is no PDF"
 echo "1 passed, 0 failed"

@@ -64,7 +64,7 @@ for file in ./usr/bin/kalvetra ./usr/bin/kalvetra-render ./usr/bin/Kalvetra.chm 
   grep -q " $file\$" "$work/contents" || fail "the package lacks $file"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 fonts-ipafont-gothic libchm1 qt6-qpa-plugins; do
+for package in libqt6widgets6 libqt6printsupport6 libpolyclipping22 fonts-ipafont-gothic libchm1 qt6-qpa-plugins; do
   echo "$depends" | grep -q "$package" || fail "the package does not depend on $package: $depends"
 done
 echo "1 passed, 0 failed"

@@ -1,5 +1,8 @@
 #include "ImageFrm.h"
 
+#include "ImagePrinting.h"
+
+#include "imagefile/VectorFile.h"
 #include "render/DecoratedDrawing.h"
 #include "render/Rounding.h"
 #include "settings/SettingsControls.h"
@@ -37,20 +40,23 @@ const QString OpenFilter = QStringLiteral(
     "カーソル ファイル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|"
     "拡張メタファイル(*.emf)|*.emf");
 const QString SaveFilter = QStringLiteral(
-    "ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|アイコン(*.ico)|*.ico|カーソル(*.cur)|*.cur|"
-    "run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf");
+    "ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|SVG(*.svg)|*.svg|PDF(*.pdf)|*.pdf|アイコン(*.ico)|*.ico|"
+    "カーソル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|"
+    "拡張メタファイル(*.emf)|*.emf");
 
 }  // namespace
 
 ImageFrm::ImageFrm(MainFrm& settingsWindow, Dialogs& dialogs, PictureReader readPicture, ImageWriter writeImage,
                    QWidget* parent)
-    : QWidget(parent), m_main(settingsWindow), m_dialogs(dialogs), m_readPicture(std::move(readPicture)),
-      m_writeImage(std::move(writeImage))
+    : QWidget(parent), printDialog(runPrintDialog), m_main(settingsWindow), m_dialogs(dialogs),
+      m_readPicture(std::move(readPicture)), m_writeImage(std::move(writeImage))
 {
     setWindowTitle(QStringLiteral("イメージ"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips));
     setMinimumSize(1, 1);
+    // The window takes the focus when it is activated, so that its shortcuts (F5, Ctrl+P) work.
+    setFocusPolicy(Qt::StrongFocus);
 
     Toolbar1 = new QToolBar(this);
     Toolbar1->setIconSize(QSize(16, 16));
@@ -82,6 +88,11 @@ void ImageFrm::buildMenusAndToolbar()
     auto* file = new QMenu(QStringLiteral("ファイル(&F)"), this);
     MNU_F_O = file->addAction(QStringLiteral("イメージファイルを開く(&O)"));
     MNU_F_S = file->addAction(QStringLiteral("イメージをファイルへ保存(&S)"));
+    file->addSeparator();
+    MNU_F_P = file->addAction(QStringLiteral("印刷(&P)..."));
+    MNU_F_P->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    MNU_F_P->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(MNU_F_P);
     file->addSeparator();
     MNU_F_C = file->addAction(QStringLiteral("イメージを閉じる(&C)"));
     auto* view = new QMenu(QStringLiteral("表示(&V)"), this);
@@ -117,6 +128,7 @@ void ImageFrm::buildMenusAndToolbar()
     connect(open, &QAction::triggered, this, &ImageFrm::MNU_F_O_Click);
     connect(MNU_F_S, &QAction::triggered, this, &ImageFrm::MNU_F_S_Click);
     connect(save, &QAction::triggered, this, &ImageFrm::MNU_F_S_Click);
+    connect(MNU_F_P, &QAction::triggered, this, &ImageFrm::MNU_F_P_Click);
     connect(MNU_F_C, &QAction::triggered, this, &ImageFrm::MNU_F_C_Click);
     connect(MNU_V_R, &QAction::triggered, this, &ImageFrm::MNU_V_R_Click);
     connect(redisplay, &QAction::triggered, this, &ImageFrm::MNU_V_R_Click);
@@ -338,7 +350,16 @@ bool ImageFrm::MNU_F_S_Click()
         reportSaveFailure(result.errorNumber, result.errorDescription);
         return false;
     }
-    // The save buffer gets a copy of the canvas, which every format is written from.
+    if (imagefile::isVectorFormat(imagefile::saveFormatForPath(result.path))) {
+        const imagefile::SaveResult saved = imagefile::saveVectorImage(result.path, vectorLettering());
+        if (!saved.ok()) {
+            reportSaveFailure(saved.errorNumber, saved.description);
+            return false;
+        }
+        imageSaved = true;
+        return true;
+    }
+    // The save buffer gets a copy of the canvas, which every picture format is written from.
     Surface& buffer = m_main.Picture3->surface();
     buffer.setPicture({});
     buffer.resize(Picture1->surface().size());
@@ -349,6 +370,22 @@ bool ImageFrm::MNU_F_S_Click()
     }
     imageSaved = true;
     return true;
+}
+
+VectorLettering ImageFrm::vectorLettering() const
+{
+    const Surface& canvas = Picture1->surface();
+    return vectorPrintFont(settings, m_main.selectedType(), Point{textX, textY}, canvas.size(), false,
+                           canvas.picture());
+}
+
+void ImageFrm::MNU_F_P_Click()
+{
+    if (!printDialog)
+        return;
+    if (const std::optional<imagefile::SaveResult> failure = printDialog(this, vectorLettering()))
+        m_dialogs.message(this, failure->description, QStringLiteral("イメージ印刷(Error:%1)").arg(failure->errorNumber),
+                          MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 void ImageFrm::MNU_F_C_Click()

@@ -1,12 +1,15 @@
 // An image window: the decorated text drawn at full size on a canvas, from the settings
 // captured when the window loaded or was last redisplayed. At most one drawing in 500 ms;
 // dragging with the left button moves the text as a quick sketch, releasing draws in full.
-// Saving writes the canvas as BMP, JPEG, WMF or EMF; closing an unsaved image asks first.
+// Saving writes the canvas as BMP, JPEG, WMF or EMF, or the lettering as SVG or PDF vectors;
+// printing prints those vectors. Closing an unsaved image asks first.
 #pragma once
 
+#include "imagefile/ImageSave.h"
 #include "platform/Dialogs.h"
 #include "render/DecorationRenderer.h"
 #include "render/StyleSettings.h"
+#include "render/VectorLettering.h"
 #include "ui/common/MdiChild.h"
 #include "ui/common/SurfaceView.h"
 
@@ -62,6 +65,14 @@ public:
     bool MNU_F_S_Click();  // save; true when the image was written
     void MNU_F_C_Click();  // close
     void MNU_F_O_Click();  // a picture into this canvas
+    void MNU_F_P_Click();  // print
+
+    // The lettering as the canvas shows it, as vectors: its settings, text position,
+    // background colour and picture.
+    VectorLettering vectorLettering() const;
+    // The print dialog; the failure of a print that was started, or nothing. Qt's preview and
+    // print dialogs unless replaced (tests).
+    std::function<std::optional<imagefile::SaveResult>(QWidget* parent, const VectorLettering&)> printDialog;
 
     // The settings window's picture commands: the picture into the canvas, the window titled
     // after the file.
@@ -81,6 +92,7 @@ public:
     QTimer Timer1;
     QAction* MNU_F_O = nullptr;
     QAction* MNU_F_S = nullptr;
+    QAction* MNU_F_P = nullptr;
     QAction* MNU_F_C = nullptr;
     QAction* MNU_V_R = nullptr;
     QAction* MNU_V_M = nullptr;

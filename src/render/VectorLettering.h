@@ -1,0 +1,73 @@
+// The decorated text as exact polygons, for vector files and printing. Every layer the
+// engines draw is a union of copies of the text stamped around square rings: a ring of
+// half-width w is the text grown by the border of the square [-w, w]^2, an extrusion adds the
+// diagonal segment of its steps, the shadow is a translated copy. These Minkowski sums are
+// computed with Clipper on the realised font's outlines in fixed point. QtGui only.
+#pragma once
+
+#include "Colors.h"
+#include "DecorationType.h"
+#include "LayerPlan.h"
+#include "StyleSettings.h"
+#include "TextShape.h"
+
+#include <QBrush>
+#include <QImage>
+#include <QPainterPath>
+#include <QPolygon>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class QPainter;
+
+namespace kalvetra {
+
+// Polygon coordinates are surface pixels times this (1/256 pixel).
+constexpr int VectorScale = 256;
+
+struct LetteringLayer {
+    QString name;  // "shadow", "solid", "ring-1" ... from the outside in, "face"
+    int slot = 0;  // colour slot
+    // The layer's paint: its colour, or a gradient in canvas pixels (logical coordinates).
+    QBrush fill;
+    // Closed contours in fixed point, filled by the nonzero rule: outer contours have a
+    // positive area (counter-clockwise with y upwards), holes a negative one.
+    std::vector<QPolygon> contours;
+
+    bool isEmpty() const { return contours.empty(); }
+    // The contours in surface pixels.
+    QPainterPath path() const;
+};
+
+struct VectorLettering {
+    QSize canvas;                      // pixels; the page at 96 dpi
+    std::optional<QColor> background;  // colour ①; none for a transparent background
+    QImage picture;                    // under the lettering at the top-left corner, if any
+    std::vector<LetteringLayer> layers;  // back to front
+    QString title;                     // the text, for the file's title
+};
+
+// The layers of `plan` for `shape` (anchored at (0, 0); the rings carry the anchor), cut to
+// the canvas. `names` gives each layer's name (layerNames), `colors` its colour.
+std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const LayerPlan& plan,
+                                                 const std::vector<QString>& names, const ColorSlots& colors,
+                                                 const QSize& canvas);
+
+// "shadow", "solid" (the extruded outer outline of the solid type), "ring-1" ..., "face".
+std::vector<QString> layerNames(DecorationType type, const LayerPlan& plan);
+
+// A layer's paint from its colour slot.
+QBrush layerFill(int slot, const ColorSlots& colors);
+
+// PrintFont as vectors: the same settings, type and anchor as the raster drawing; the
+// background is colour ① unless `transparent`, `picture` under everything.
+VectorLettering vectorPrintFont(const StyleSettings& settings, DecorationType type, Point anchor, const QSize& canvas,
+                                bool transparent, const QImage& picture);
+
+// Paints the lettering in canvas pixels (the painter's transform maps them to the device).
+void paintLettering(QPainter& painter, const VectorLettering& lettering);
+
+}  // namespace kalvetra
