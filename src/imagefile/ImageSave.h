@@ -1,20 +1,15 @@
-// The export side of an image window's save command: the format chosen from the last four
-// characters of the name, the file written atomically, and a failure reported with the
-// number and text the window shows. QtGui only.
+// The export side of an image window's save command: the format chosen from the name's
+// extension, the file written atomically, and a failure reported with the number and text
+// the window shows. QtGui only.
 #pragma once
 
+#include "ImageFormat.h"
 #include "ReferenceDevice.h"
 
 #include <QImage>
 #include <QString>
 
 namespace kalvetra::imagefile {
-
-enum class SaveFormat { Bmp, Jpeg, Wmf, Emf };
-
-// ".jpg" JPEG, ".wmf" Windows metafile, ".emf" enhanced metafile, in any case; every other
-// name (".bmp", ".ico", ".cur", ".rle", ".jpeg", none) a BMP file.
-SaveFormat saveFormatForPath(const QString& path);
 
 // Error numbers in the style of the file functions' own.
 namespace saveError {
@@ -33,14 +28,19 @@ struct SaveResult {
     bool ok() const { return errorNumber == saveError::None; }
 };
 
-// Writes `canvas` to `path` in the format the name selects: JPEG at quality 100, the
-// metafiles holding the bitmap, else BMP (24 bits). The file appears whole or not at all:
+// Writes `canvas` to `path` in the format the name selects (saveFormatForPath): PNG, JPEG
+// at quality 100 and full colour, the metafiles holding the bitmap, else BMP (24 bits). The file appears whole or not at all:
 // a failure leaves any earlier file of that name as it was. Metafile sizes are taken at
 // `reference`'s resolution.
 SaveResult saveImage(const QString& path, const QImage& canvas,
                      const ReferenceDevice& reference = ReferenceDevice::screen());
+// The same in a format given apart from the name.
+SaveResult saveImage(const QString& path, ImageFormat format, const QImage& canvas,
+                     const ReferenceDevice& reference = ReferenceDevice::screen());
 
-// The bytes saveImage would write, or an empty array when the canvas cannot be encoded.
-QByteArray encodeImage(SaveFormat format, const QImage& canvas, const ReferenceDevice& reference);
+// The bytes saveImage would write, or an empty array when the canvas cannot be encoded. A
+// PNG has an alpha channel when the canvas has a pixel that is not opaque; every other
+// format shows the canvas as it is, alpha ignored.
+QByteArray encodeImage(ImageFormat format, const QImage& canvas, const ReferenceDevice& reference);
 
 }  // namespace kalvetra::imagefile

@@ -1,8 +1,12 @@
 #include "ImageFrm.h"
 
+#include "PictureClipboard.h"
+
+#include "imagefile/ImageFormat.h"
 #include "render/DecoratedDrawing.h"
 #include "render/Rounding.h"
 #include "settings/SettingsControls.h"
+#include "ui/common/FileDrop.h"
 #include "ui/common/ToolbarIcons.h"
 #include "ui/common/Twips.h"
 #include "ui/main/MainFrm.h"
@@ -37,7 +41,7 @@ const QString OpenFilter = QStringLiteral(
     "カーソル ファイル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|"
     "拡張メタファイル(*.emf)|*.emf");
 const QString SaveFilter = QStringLiteral(
-    "ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|アイコン(*.ico)|*.ico|カーソル(*.cur)|*.cur|"
+    "ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|PNG(*.png)|*.png|アイコン(*.ico)|*.ico|カーソル(*.cur)|*.cur|"
     "run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf");
 
 }  // namespace
@@ -60,6 +64,7 @@ ImageFrm::ImageFrm(MainFrm& settingsWindow, Dialogs& dialogs, PictureReader read
     Picture1->installEventFilter(this);
     Picture1->setMouseTracking(false);
     buildMenusAndToolbar();
+    new FileDropTarget(this, [this](const QString& path) { openDroppedFile(path); });
 
     Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, [this] { printReady = true; });
@@ -84,6 +89,14 @@ void ImageFrm::buildMenusAndToolbar()
     MNU_F_S = file->addAction(QStringLiteral("イメージをファイルへ保存(&S)"));
     file->addSeparator();
     MNU_F_C = file->addAction(QStringLiteral("イメージを閉じる(&C)"));
+    auto* edit = new QMenu(QStringLiteral("編集(&E)"), this);
+    MNU_E_C = edit->addAction(QStringLiteral("コピー(&C)"));
+    MNU_E_C->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    // NOTE: with the window's context the shortcut works whenever this window is the active
+    // one, whichever of its parts has the focus or none: the frame's menu bar shows the
+    // active window's menus, and the window's own copy of the action covers the rest.
+    MNU_E_C->setShortcutContext(Qt::WindowShortcut);
+    addAction(MNU_E_C);
     auto* view = new QMenu(QStringLiteral("表示(&V)"), this);
     MNU_V_R = view->addAction(QStringLiteral("再表示(&R)"));
     MNU_V_R->setShortcut(QKeySequence(Qt::Key_F5));
@@ -96,13 +109,15 @@ void ImageFrm::buildMenusAndToolbar()
     MNU_H_K = help->addAction(QStringLiteral("検索(&S)..."));
     help->addSeparator();
     MNU_H_A = help->addAction(QStringLiteral("バージョン情報(&A)..."));
-    m_menus = {file, view, help};
+    m_menus = {file, edit, view, help};
 
-    // 1 open, 2 save, separator, 4 redisplay, separator, 6 move mode, separator, 8 help.
+    // 1 open, 2 save, 3 copy, separator, 5 redisplay, separator, 7 move mode, separator, 9 help.
     QAction* open = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Open), QString());
     open->setToolTip(QStringLiteral("イメージファイルを開く"));
     QAction* save = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Save), QString());
     save->setToolTip(QStringLiteral("イメージを保存"));
+    QAction* copy = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Copy), QString());
+    copy->setToolTip(QStringLiteral("コピー"));
     Toolbar1->addSeparator();
     QAction* redisplay = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Redisplay), QString());
     redisplay->setToolTip(QStringLiteral("再表示"));
@@ -119,6 +134,8 @@ void ImageFrm::buildMenusAndToolbar()
     connect(MNU_F_S, &QAction::triggered, this, &ImageFrm::MNU_F_S_Click);
     connect(save, &QAction::triggered, this, &ImageFrm::MNU_F_S_Click);
     connect(MNU_F_C, &QAction::triggered, this, &ImageFrm::MNU_F_C_Click);
+    connect(MNU_E_C, &QAction::triggered, this, &ImageFrm::MNU_E_C_Click);
+    connect(copy, &QAction::triggered, this, &ImageFrm::MNU_E_C_Click);
     connect(MNU_V_R, &QAction::triggered, this, &ImageFrm::MNU_V_R_Click);
     connect(redisplay, &QAction::triggered, this, &ImageFrm::MNU_V_R_Click);
     // The button flips the mode before its command runs; the menu item only applies it.
@@ -166,7 +183,8 @@ void ImageFrm::PrintFont()
     if (!m_main.BackgroundPicturePath.isEmpty())
         if (const std::optional<QImage> picture = m_readPicture(m_main.BackgroundPicturePath))
             canvas.setPicture(*picture);
-    drawPrintFont(canvas, settings, m_main.selectedType(), Point{textX, textY}, Engine::Fast, m_renderer);
+    m_shown = {CanvasDrawing::Lettering::Full, settings, m_main.selectedType(), Point{textX, textY}};
+    drawPrintFont(canvas, settings, m_shown.type, m_shown.anchor, Engine::Fast, m_renderer);
     m_paintFromDrawing = true;
     Picture1->update();
     Timer1.start(ThrottleMilliseconds);
@@ -188,6 +206,12 @@ void ImageFrm::MNU_F_O_Click()
                           MessageButtons::Ok);
 }
 
+void ImageFrm::openDroppedFile(const QString& path)
+{
+    m_retained = true;
+    loadIntoCanvas(path);
+}
+
 void ImageFrm::putPicture(const QString& path)
 {
     m_retained = true;
@@ -204,6 +228,7 @@ void ImageFrm::loadIntoCanvas(const QString& path)
     Surface& canvas = Picture1->surface();
     canvas.setPicture(*picture);
     canvas.clear();
+    m_shown.lettering = CanvasDrawing::Lettering::None;
     m_paintFromDrawing = true;
     Picture1->update();
 }
@@ -289,9 +314,9 @@ void ImageFrm::dragTo(const QPointF& position)
     textY = roundToLong(position.y() + settings.FontSize / 5.0);
     Surface& canvas = Picture1->surface();
     canvas.clear();
-    const DecorationType type = m_main.selectedType();
+    m_shown = {CanvasDrawing::Lettering::Sketch, settings, m_main.selectedType(), Point{textX, textY}};
     m_renderer.draw(canvas.image(), shapeForSettings(settings, settings.DrawText),
-                    planDragSketch(type, settings.Bordering, textX, textY), settings.Colors, Engine::Fast);
+                    planDragSketch(m_shown.type, settings.Bordering, textX, textY), settings.Colors, Engine::Fast);
     m_paintFromDrawing = true;
     Picture1->update();
     printReady = true;
@@ -332,12 +357,27 @@ bool ImageFrm::MNU_F_S_Click()
     buffer.setPicture({});
     buffer.resize(Picture1->surface().size());
     buffer.image() = Picture1->surface().image().copy();
-    if (const std::optional<WriteFailure> failure = m_writeImage(result.path, buffer.image())) {
+    const bool png = imagefile::keepsTransparency(imagefile::saveFormatForPath(result.path));
+    const QImage picture = png && m_main.transparentBackground() ? exportPicture(true) : buffer.image();
+    if (const std::optional<WriteFailure> failure = m_writeImage(result.path, picture)) {
         reportSaveFailure(failure->number, failure->reason);
         return false;
     }
     imageSaved = true;
     return true;
+}
+
+QImage ImageFrm::exportPicture(bool keepsTransparency)
+{
+    if (keepsTransparency && m_main.transparentBackground())
+        return drawTransparent(Picture1->surface(), m_shown, m_renderer);
+    return Picture1->surface().image().copy();
+}
+
+void ImageFrm::MNU_E_C_Click()
+{
+    // Copying leaves the image unsaved: the clipboard is no file.
+    copyPictureToClipboard(exportPicture(true));
 }
 
 void ImageFrm::MNU_F_C_Click()

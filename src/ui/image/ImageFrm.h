@@ -1,8 +1,11 @@
 // An image window: the decorated text drawn at full size on a canvas, from the settings
 // captured when the window loaded or was last redisplayed. At most one drawing in 500 ms;
 // dragging with the left button moves the text as a quick sketch, releasing draws in full.
-// Saving writes the canvas as BMP, JPEG, WMF or EMF; closing an unsaved image asks first.
+// Saving writes the canvas as BMP, JPEG, PNG, WMF or EMF; copying puts it on the clipboard;
+// a picture file dropped on the window is opened into it; closing an unsaved image asks first.
 #pragma once
+
+#include "CanvasDrawing.h"
 
 #include "platform/Dialogs.h"
 #include "render/DecorationRenderer.h"
@@ -61,6 +64,13 @@ public:
     bool MNU_F_S_Click();  // save; true when the image was written
     void MNU_F_C_Click();  // close
     void MNU_F_O_Click();  // a picture into this canvas
+    void MNU_E_C_Click();  // コピー: the picture on the clipboard
+
+    // The picture that is written or copied: the canvas, or with the settings window's
+    // option on and `keepsTransparency`, the canvas drawn again on a transparent background.
+    QImage exportPicture(bool keepsTransparency);
+    // A picture file dropped on the window: opened as the open command opens the chosen file.
+    void openDroppedFile(const QString& path);
 
     // The settings window's picture commands: the picture into the canvas, the window titled
     // after the file.
@@ -81,6 +91,7 @@ public:
     QAction* MNU_F_O = nullptr;
     QAction* MNU_F_S = nullptr;
     QAction* MNU_F_C = nullptr;
+    QAction* MNU_E_C = nullptr;
     QAction* MNU_V_R = nullptr;
     QAction* MNU_V_M = nullptr;
     QAction* MNU_H_C = nullptr;
@@ -106,8 +117,9 @@ private:
     ImageWriter m_writeImage;
     DecorationRenderer m_renderer;
     QList<QMenu*> m_menus;
-    bool m_paintFromDrawing = false;
-    bool m_retained = false;  // the canvas keeps what is drawn and repaints by itself  // the canvas repaints because we drew, not because it was uncovered
+    CanvasDrawing m_shown;  // what the canvas shows, to draw it again on a transparent background
+    bool m_paintFromDrawing = false;  // the canvas repaints because we drew, not because it was uncovered
+    bool m_retained = false;          // the canvas keeps what is drawn and repaints by itself
 };
 
 }  // namespace kalvetra
