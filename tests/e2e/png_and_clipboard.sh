@@ -39,6 +39,8 @@ for _ in $(seq 50); do
 done
 export DISPLAY=":$(cat "$work/display")"
 export QT_QPA_PLATFORM=xcb
+# A Japanese desktop, as the program's users run it.
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
 # The option as a user left it at the last exit.
 printf '[Setting]\r\nTransparentBackground=True\r\n' >"$work/Kalvetra.ini"

@@ -34,7 +34,7 @@ protected:
     {
         QImage image(50, 40, QImage::Format_RGB32);
         image.fill(color);
-        const QString path = files.path(QString::fromLatin1(name));
+        const QString path = files.path(QString::fromUtf8(name));
         image.save(path, "BMP");
         return path;
     }
@@ -81,7 +81,7 @@ TEST_F(FileDrops, PictureDroppedOnAnImageWindowOpensIntoItsCanvas)
     ImageFrm* image = program->createImageWindow();
     const QString title = image->windowTitle();
     const QPoint canvas = middleOf(image, image->Picture1);
-    const QString green = picture("green.bmp", qRgb(0, 160, 0));
+    const QString green = picture("緑の背景.bmp", qRgb(0, 160, 0));
     const QString blue = picture("blue.bmp", qRgb(0, 0, 160));
 
     // Several at once: the first.
