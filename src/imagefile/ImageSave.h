@@ -29,9 +29,9 @@ struct SaveResult {
 };
 
 // Writes `canvas` to `path` in the format the name selects (saveFormatForPath): PNG, JPEG
-// at quality 100 and full colour, the metafiles holding the bitmap, else BMP (24 bits). The file appears whole or not at all:
-// a failure leaves any earlier file of that name as it was. Metafile sizes are taken at
-// `reference`'s resolution.
+// at quality 100 and full colour, the metafiles holding the bitmap, else BMP (24 bits). The
+// file appears whole or not at all: a failure leaves any earlier file of that name as it was.
+// Metafile sizes are taken at `reference`'s resolution.
 SaveResult saveImage(const QString& path, const QImage& canvas,
                      const ReferenceDevice& reference = ReferenceDevice::screen());
 // The same in a format given apart from the name.

@@ -94,7 +94,7 @@ void ImageFrm::buildMenusAndToolbar()
     MNU_E_C->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     // NOTE: with the window's context the shortcut works whenever this window is the active
     // one, whichever of its parts has the focus or none: the frame's menu bar shows the
-    // active window's menus, and the window's own copy of the action covers the rest.
+    // active window's menus, and the action added to the window itself covers the rest.
     MNU_E_C->setShortcutContext(Qt::WindowShortcut);
     addAction(MNU_E_C);
     auto* view = new QMenu(QStringLiteral("表示(&V)"), this);
@@ -357,8 +357,8 @@ bool ImageFrm::MNU_F_S_Click()
     buffer.setPicture({});
     buffer.resize(Picture1->surface().size());
     buffer.image() = Picture1->surface().image().copy();
-    const bool png = imagefile::keepsTransparency(imagefile::saveFormatForPath(result.path));
-    const QImage picture = png && m_main.transparentBackground() ? exportPicture(true) : buffer.image();
+    const bool keepsTransparency = imagefile::keepsTransparency(imagefile::saveFormatForPath(result.path));
+    const QImage picture = keepsTransparency ? exportPicture(true) : buffer.image();
     if (const std::optional<WriteFailure> failure = m_writeImage(result.path, picture)) {
         reportSaveFailure(failure->number, failure->reason);
         return false;
