@@ -92,6 +92,10 @@ grep -qx 'image/png' <<<"$targets" || fail "the clipboard offers no image/png"
 grep -qx 'image/bmp' <<<"$targets" || fail "the clipboard offers no image/bmp"
 xclip -selection clipboard -t image/png -o >"$work/clip.png"
 [ "$("$probe" same "$work/out.png" "$work/clip.png")" = same ] || fail "the clipboard's picture is not the saved one"
+# A bitmap cannot be transparent: it keeps the background colour around the lettering.
+xclip -selection clipboard -t image/bmp -o >"$work/clip.bmp"
+read -r bx by bw bh <<<"$("$probe" lettering "$work/clip.bmp" 130,130,255 | head -1)"
+[ "$bx" != none ] && [ "$bx" -gt 0 ] && [ "$by" -gt 0 ] || fail "the clipboard's bitmap has no background colour: $bx $by $bw $bh"
 
 # Close the image (saved: no question), leave the program; the option stays on.
 keys alt+f c

@@ -377,7 +377,7 @@ QImage ImageFrm::exportPicture(bool keepsTransparency)
 void ImageFrm::MNU_E_C_Click()
 {
     // Copying leaves the image unsaved: the clipboard is no file.
-    copyPictureToClipboard(exportPicture(true));
+    copyPictureToClipboard(exportPicture(true), exportPicture(false));
 }
 
 void ImageFrm::MNU_F_C_Click()
