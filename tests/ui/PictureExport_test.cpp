@@ -1,5 +1,5 @@
-// Pictures out of an image window: PNG files, the transparent background, JPEG at full
-// colour and the clipboard, with Ctrl+C sent as a key press to the window.
+// Pictures out of an image window: PNG files, the transparent background and the clipboard,
+// with Ctrl+C sent as a key press to the window.
 #include "RunningProgram.h"
 
 #include "ui/image/PictureClipboard.h"
@@ -36,7 +36,7 @@ protected:
     {
         main->MNU_R_M_Click();
         auto* image = qobject_cast<ImageFrm*>(program->frame().mdiArea()->subWindowList().back()->widget());
-        // The first drawing comes with the window's first activation.
+        // Drawn even where the window system has not activated the window yet.
         image->PrintFont();
         return image;
     }
