@@ -82,6 +82,9 @@ void SubModule::start()
         m_main->setSaveMessage(*v);
     if (const auto v = truthValueFromText(ReadIni(m_main->saveFile, section, QString::fromUtf16(AutoSaveKey))))
         m_main->setAutoSave(*v);
+    if (const auto v =
+            truthValueFromText(ReadIni(m_main->saveFile, section, QString::fromUtf16(TransparentBackgroundKey))))
+        m_main->setTransparentBackground(*v);
     if (m_main->autoSave())
         loadSetting(m_main->saveFile, *m_main);
 }

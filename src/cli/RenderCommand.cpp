@@ -11,11 +11,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QImageWriter>
-#include <QSaveFile>
+
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace kalvetra::cli {
@@ -39,6 +39,21 @@ QString settingsFileProblem(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return file.errorString();
+    return {};
+}
+
+// Writes all of `bytes` to file descriptor 1; the system's reason when it cannot.
+QString writeToStandardOutput(const QByteArray& bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(STDOUT_FILENO, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return qt_error_string(n < 0 ? errno : EIO);
+        written += n;
+    }
     return {};
 }
 
@@ -81,44 +96,25 @@ std::optional<Layout> layoutCanvas(const RenderOptions& o)
     return layout;
 }
 
-QString writeImage(const QImage& image, const QString& path, bool keepAlpha)
+QString writeImage(const QImage& image, const QString& path, imagefile::ImageFormat format)
 {
-    const QString lower = path.toLower();
-    QByteArray format;
-    QImage out;
-    if (lower.endsWith(u".png")) {
-        format = "png";
-        out = keepAlpha ? image.convertToFormat(QImage::Format_ARGB32) : image.convertToFormat(QImage::Format_RGB32);
-    } else if (lower.endsWith(u".jpg") || lower.endsWith(u".jpeg")) {
-        format = "jpeg";
-        out = image.convertToFormat(QImage::Format_RGB888);
-    } else if (lower.endsWith(u".bmp") || lower.endsWith(u".wmf") || lower.endsWith(u".emf")) {
-        // The image windows' own writer: BMP, and metafiles holding the bitmap.
-        const imagefile::SaveResult saved = imagefile::saveImage(path, image);
-        return saved.ok() ? QString() : saved.description;
-    } else {
-        return QStringLiteral("unsupported output format");
+    if (path == StandardOutput) {
+        const QByteArray bytes = imagefile::encodeImage(format, image, imagefile::ReferenceDevice::screen());
+        if (bytes.isEmpty())
+            return QStringLiteral("the picture cannot be encoded");
+        return writeToStandardOutput(bytes);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QImageWriter writer(&file, format);
-    if (format == "jpeg")
-        writer.setQuality(100);
-    if (!writer.write(out)) {
-        file.cancelWriting();
-        return writer.errorString();
-    }
-    // NOTE: commit would put a file in place whose buffered end could not be written (a full
-    // disk): it is flushed and checked first.
-    if (!file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    // The image windows' own writer: the file appears whole or not at all.
+    const imagefile::SaveResult saved = imagefile::saveImage(path, format, image);
+    return saved.ok() ? QString() : saved.description;
+}
+
+QString writeVector(const QByteArray& bytes, const QString& path)
+{
+    if (path == StandardOutput)
+        return bytes.isEmpty() ? QStringLiteral("the picture cannot be encoded") : writeToStandardOutput(bytes);
+    const imagefile::SaveResult saved = imagefile::writeWholeFile(path, bytes);
+    return saved.ok() ? QString() : saved.description;
 }
 
 int runRender(const RenderOptions& options, QTextStream& err)
@@ -161,7 +157,7 @@ int runRender(const RenderOptions& options, QTextStream& err)
         return BadInput;
     }
 
-    const bool vector = imagefile::isVectorFormat(imagefile::saveFormatForPath(o.output));
+    const bool vector = imagefile::isVectorFormat(o.format);
     Surface canvas(vector ? QSize() : layout->canvas);
     if (!vector && canvas.image().isNull()) {
         err << "kalvetra-render: not enough memory for a canvas of " << layout->canvas.width() << "x"
@@ -181,9 +177,7 @@ int runRender(const RenderOptions& options, QTextStream& err)
         }
         const VectorLettering lettering =
             vectorPrintFont(o.settings, o.type, layout->anchor, layout->canvas, o.transparent, picture);
-        vectorBytes = imagefile::saveFormatForPath(o.output) == imagefile::SaveFormat::Svg
-                          ? imagefile::encodeSvg(lettering)
-                          : imagefile::encodePdf(lettering);
+        vectorBytes = imagefile::encodeVector(o.format, lettering);
     };
     QElapsedTimer timer;
     timer.start();
@@ -207,15 +201,8 @@ int runRender(const RenderOptions& options, QTextStream& err)
         err.flush();
     }
 
-    if (vector) {
-        const imagefile::SaveResult saved = imagefile::writeWholeFile(o.output, vectorBytes);
-        if (!saved.ok()) {
-            err << "kalvetra-render: cannot write " << o.output << ": " << saved.description << "\n";
-            return WriteFailed;
-        }
-        return Success;
-    }
-    const QString error = writeImage(canvas.image(), o.output, o.transparent);
+    const QString error =
+        vector ? writeVector(vectorBytes, o.output) : writeImage(canvas.image(), o.output, o.format);
     if (!error.isEmpty()) {
         err << "kalvetra-render: cannot write " << o.output << ": " << error << "\n";
         return WriteFailed;

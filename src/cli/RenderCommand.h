@@ -24,9 +24,9 @@ struct Layout {
 };
 std::optional<Layout> layoutCanvas(const RenderOptions& options);
 
-// Writes `image` to `path` in the format its extension names; the file appears whole or
-// not at all. Returns an error text, empty on success.
-QString writeImage(const QImage& image, const QString& path, bool keepAlpha);
+// Writes `image` to `path`, or to standard output for StandardOutput, in `format`; a file
+// appears whole or not at all. Returns an error text, empty on success.
+QString writeImage(const QImage& image, const QString& path, imagefile::ImageFormat format);
 
 int runRender(const RenderOptions& options, QTextStream& err);
 

@@ -82,6 +82,14 @@ struct Parser {
     }
 };
 
+// "a, b or c".
+QString namesInWords(const QStringList& names)
+{
+    if (names.size() < 2)
+        return names.join(QString());
+    return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + names.last();
+}
+
 }  // namespace
 
 PlainSettingsControls settingsControls(const SettingOverrides& o, const QString& settingsFile)
@@ -130,6 +138,7 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
 {
     RenderOptions o;
     SettingOverrides& set = o.overrides;
+    std::optional<imagefile::ImageFormat> format;
     bool haveText = false;
     Parser p{arguments, 0, std::nullopt};
 
@@ -239,6 +248,13 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 o.backgroundPicture = *v;
         } else if (arg == u"--transparent") {
             o.transparent = true;
+        } else if (arg == u"--format") {
+            if (const auto text = p.value(arg)) {
+                if (const auto f = imagefile::imageFormatForName(*text))
+                    format = *f;
+                else
+                    p.fail(QStringLiteral("--format: \"%1\" is not %2").arg(*text, namesInWords(imagefile::imageFormatNames())));
+            }
         } else if (arg == u"--engine") {
             if (const auto text = p.value(arg)) {
                 const auto e = engineFromName(*text);
@@ -272,14 +288,18 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         return ParseError{QStringLiteral("--text is missing")};
     if (o.output.isEmpty())
         return ParseError{QStringLiteral("-o OUTPUT is missing")};
-    const QString lower = o.output.toLower();
-    const bool png = lower.endsWith(u".png");
-    const bool vector = lower.endsWith(u".svg") || lower.endsWith(u".pdf");
-    if (!png && !vector && !lower.endsWith(u".jpg") && !lower.endsWith(u".jpeg") && !lower.endsWith(u".bmp") &&
-        !lower.endsWith(u".wmf") && !lower.endsWith(u".emf"))
-        return ParseError{QStringLiteral(
-            "%1: unsupported output format (use .png, .jpg, .jpeg, .bmp, .wmf, .emf, .svg or .pdf)").arg(o.output)};
-    if (o.transparent && !png && !vector)
+    // --format names the format of standard output (PNG unless given), and of a file whatever
+    // its name; otherwise the file's extension does.
+    if (!format && o.output != StandardOutput)
+        format = imagefile::imageFormatOfPath(o.output);
+    if (!format && o.output != StandardOutput) {
+        QStringList extensions;
+        for (const QString& name : imagefile::imageFormatNames())
+            extensions << u'.' + name;
+        return ParseError{QStringLiteral("%1: unsupported output format (use %2)").arg(o.output, namesInWords(extensions))};
+    }
+    o.format = format.value_or(imagefile::ImageFormat::Png);
+    if (o.transparent && !imagefile::keepsTransparency(o.format))
         return ParseError{QStringLiteral("--transparent needs a .png, .svg or .pdf output")};
     return o;
 }
@@ -288,6 +308,7 @@ QString usageText()
 {
     return QStringLiteral(
         "usage: kalvetra-render --text TEXT -o OUT.png|.jpg|.jpeg|.bmp|.wmf|.emf|.svg|.pdf [options]\n"
+        "       kalvetra-render --text TEXT -o - [--format png|jpg|bmp|wmf|emf|svg|pdf] [options]\n"
         "       kalvetra-render [options] --save-settings FILE\n"
         "\n"
         "Draws decorated lettering as an image window of Kalvetra would.\n"
@@ -311,6 +332,9 @@ QString usageText()
         "  --anchor X,Y             middle of the text's baseline (default: drawing centred)\n"
         "  --background-picture F   picture under everything, at the top-left corner\n"
         "  --transparent            transparent background (PNG, SVG, PDF)\n"
+        "  -o -                     write the picture to standard output\n"
+        "  --format png|jpg|bmp|wmf|emf|svg|pdf  format of the picture (default png for -o -,\n"
+        "                           else the output's extension)\n"
         "  --engine textout|stamp|fast  drawing engine (default fast)\n"
         "  --time [--repeat N]      drawing time in ms on stderr (first, and median of N)\n");
 }

@@ -2,6 +2,7 @@
 // (no files touched) so that every refusal can be tested. QtCore/QtGui only.
 #pragma once
 
+#include "imagefile/ImageFormat.h"
 #include "render/DecorationRenderer.h"
 #include "render/DecorationType.h"
 #include "render/LayerPlan.h"
@@ -37,7 +38,8 @@ struct RenderOptions {
     SettingOverrides overrides;
     QString settingsFile;      // --settings
     QString saveSettingsFile;  // --save-settings
-    QString output;
+    QString output;  // a file, or StandardOutput
+    imagefile::ImageFormat format = imagefile::ImageFormat::Png;
     std::optional<QSize> canvas;
     std::optional<Point> anchor;
     QString backgroundPicture;
@@ -47,6 +49,9 @@ struct RenderOptions {
     int repeat = 0;
     bool help = false;
 };
+
+// The output name that stands for standard output.
+inline const QString StandardOutput = QStringLiteral("-");
 
 struct ParseError {
     QString message;  // one line, naming the problem

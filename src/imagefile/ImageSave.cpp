@@ -1,6 +1,7 @@
 #include "ImageSave.h"
 
 #include "Dib.h"
+#include "JpegWriter.h"
 #include "MetafileModule.h"
 
 #include <QBuffer>
@@ -50,52 +51,48 @@ int pixelsPerMetre(int px, int mm)
     return static_cast<int>(std::lround(px * 1000.0 / mm));
 }
 
-QByteArray encodeJpeg(const QImage& canvas)
+bool hasTransparentPixels(const QImage& image)
 {
+    if (!image.hasAlphaChannel())
+        return false;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+            if (qAlpha(line[x]) != 255)
+                return true;
+    }
+    return false;
+}
+
+QByteArray encodePng(const QImage& canvas)
+{
+    // An opaque picture is written without an alpha channel: smaller, and read the same
+    // everywhere.
+    const QImage out = canvas.convertToFormat(hasTransparentPixels(canvas) ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(100);
-    if (!writer.write(canvas.convertToFormat(QImage::Format_RGB32)))
+    QImageWriter writer(&buffer, "png");
+    if (out.isNull() || !writer.write(out))
         return QByteArray();
     return bytes;
 }
 
 }  // namespace
 
-SaveFormat saveFormatForPath(const QString& path)
-{
-    const QString last = path.right(4).toLower();
-    if (last == QLatin1String(".jpg"))
-        return SaveFormat::Jpeg;
-    if (last == QLatin1String(".wmf"))
-        return SaveFormat::Wmf;
-    if (last == QLatin1String(".emf"))
-        return SaveFormat::Emf;
-    if (last == QLatin1String(".svg"))
-        return SaveFormat::Svg;
-    if (last == QLatin1String(".pdf"))
-        return SaveFormat::Pdf;
-    return SaveFormat::Bmp;
-}
-
-bool isVectorFormat(SaveFormat format)
-{
-    return format == SaveFormat::Svg || format == SaveFormat::Pdf;
-}
-
-QByteArray encodeImage(SaveFormat format, const QImage& canvas, const ReferenceDevice& reference)
+QByteArray encodeImage(ImageFormat format, const QImage& canvas, const ReferenceDevice& reference)
 {
     if (canvas.isNull() || !reference.isValid())
         return QByteArray();
     switch (format) {
-    case SaveFormat::Jpeg: return encodeJpeg(canvas);
-    case SaveFormat::Wmf: return metafileModule::WinMetaFileBits(canvas, reference).value_or(QByteArray());
-    case SaveFormat::Emf: return metafileModule::CreateEmf(canvas, reference).value_or(QByteArray());
-    case SaveFormat::Svg:
-    case SaveFormat::Pdf: return QByteArray();
-    case SaveFormat::Bmp: {
+    case ImageFormat::Png: return encodePng(canvas);
+    case ImageFormat::Jpeg: return encodeJpeg(canvas);
+    case ImageFormat::Wmf: return metafileModule::WinMetaFileBits(canvas, reference).value_or(QByteArray());
+    case ImageFormat::Emf: return metafileModule::CreateEmf(canvas, reference).value_or(QByteArray());
+    case ImageFormat::Svg:
+    case ImageFormat::Pdf: return QByteArray();
+    case ImageFormat::Bmp: {
         // The file header holds the size in 32 bits.
         const double bytes = 54.0 + (canvas.width() * 3.0 + 3) * canvas.height();
         if (bytes > std::numeric_limits<std::uint32_t>::max())
@@ -109,11 +106,16 @@ QByteArray encodeImage(SaveFormat format, const QImage& canvas, const ReferenceD
 
 SaveResult saveImage(const QString& path, const QImage& canvas, const ReferenceDevice& reference)
 {
+    return saveImage(path, saveFormatForPath(path), canvas, reference);
+}
+
+SaveResult saveImage(const QString& path, ImageFormat format, const QImage& canvas, const ReferenceDevice& reference)
+{
     if (path.isEmpty())
         return failure(saveError::PathFileAccess);
     if (QFileInfo(path).isDir())
         return failure(saveError::PathFileAccess);
-    const QByteArray bytes = encodeImage(saveFormatForPath(path), canvas, reference);
+    const QByteArray bytes = encodeImage(format, canvas, reference);
     if (bytes.isEmpty())
         return failure(saveError::InvalidPicture);
     return writeWholeFile(path, bytes);

@@ -1,21 +1,15 @@
-// The export side of an image window's save command: the format chosen from the last four
-// characters of the name, the file written atomically, and a failure reported with the
-// number and text the window shows. QtGui only.
+// The export side of an image window's save command: the format chosen from the name's
+// extension, the file written atomically, and a failure reported with the number and text
+// the window shows. QtGui only.
 #pragma once
 
+#include "ImageFormat.h"
 #include "ReferenceDevice.h"
 
 #include <QImage>
 #include <QString>
 
 namespace kalvetra::imagefile {
-
-enum class SaveFormat { Bmp, Jpeg, Wmf, Emf, Svg, Pdf };
-
-// ".jpg" JPEG, ".wmf" Windows metafile, ".emf" enhanced metafile, ".svg" and ".pdf" the
-// lettering as vectors, in any case; every other name (".bmp", ".ico", ".cur", ".rle",
-// ".jpeg", none) a BMP file.
-SaveFormat saveFormatForPath(const QString& path);
 
 // Error numbers in the style of the file functions' own.
 namespace saveError {
@@ -34,11 +28,14 @@ struct SaveResult {
     bool ok() const { return errorNumber == saveError::None; }
 };
 
-// Writes `canvas` to `path` in the format the name selects: JPEG at quality 100, the
-// metafiles holding the bitmap, else BMP (24 bits). The file appears whole or not at all:
-// a failure leaves any earlier file of that name as it was. Metafile sizes are taken at
-// `reference`'s resolution.
+// Writes `canvas` to `path` in the format the name selects (saveFormatForPath): PNG, JPEG
+// at quality 100 and full colour, the metafiles holding the bitmap, else BMP (24 bits). The
+// file appears whole or not at all: a failure leaves any earlier file of that name as it was.
+// Metafile sizes are taken at `reference`'s resolution.
 SaveResult saveImage(const QString& path, const QImage& canvas,
+                     const ReferenceDevice& reference = ReferenceDevice::screen());
+// The same in a format given apart from the name.
+SaveResult saveImage(const QString& path, ImageFormat format, const QImage& canvas,
                      const ReferenceDevice& reference = ReferenceDevice::screen());
 
 // Writes `bytes` to `path`: whole or not at all, any earlier file kept on failure.
@@ -48,11 +45,10 @@ SaveResult writeWholeFile(const QString& path, const QByteArray& bytes);
 // would report it, for writers that do not tell why (printing to a file).
 SaveResult probeWritable(const QString& path);
 
-// True for the formats drawn from the lettering's polygons rather than from a canvas.
-bool isVectorFormat(SaveFormat format);
-
 // The bytes saveImage would write, or an empty array when the canvas cannot be encoded
-// (always for the vector formats, which are made from the lettering, not from pixels).
-QByteArray encodeImage(SaveFormat format, const QImage& canvas, const ReferenceDevice& reference);
+// (always for the vector formats, which are made from the lettering, not from pixels). A
+// PNG has an alpha channel when the canvas has a pixel that is not opaque; every other
+// format shows the canvas as it is, alpha ignored.
+QByteArray encodeImage(ImageFormat format, const QImage& canvas, const ReferenceDevice& reference);
 
 }  // namespace kalvetra::imagefile

@@ -380,13 +380,18 @@ QByteArray encodePdf(const VectorLettering& v)
     return pdf.finish(catalog, info);
 }
 
+QByteArray encodeVector(ImageFormat format, const VectorLettering& lettering)
+{
+    switch (format) {
+    case ImageFormat::Svg: return encodeSvg(lettering);
+    case ImageFormat::Pdf: return encodePdf(lettering);
+    default: return QByteArray();
+    }
+}
+
 SaveResult saveVectorImage(const QString& path, const VectorLettering& lettering)
 {
-    switch (saveFormatForPath(path)) {
-    case SaveFormat::Svg: return writeWholeFile(path, encodeSvg(lettering));
-    case SaveFormat::Pdf: return writeWholeFile(path, encodePdf(lettering));
-    default: return writeWholeFile(path, QByteArray());
-    }
+    return writeWholeFile(path, encodeVector(saveFormatForPath(path), lettering));
 }
 
 }  // namespace kalvetra::imagefile

@@ -15,6 +15,8 @@ namespace kalvetra::imagefile {
 
 QByteArray encodeSvg(const VectorLettering& lettering);
 QByteArray encodePdf(const VectorLettering& lettering);
+// The SVG or PDF bytes for a vector format; empty for any other.
+QByteArray encodeVector(ImageFormat format, const VectorLettering& lettering);
 
 // Writes `lettering` as SVG or PDF as the name's extension says (any other name fails as an
 // invalid picture); the file appears whole or not at all.

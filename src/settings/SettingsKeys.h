@@ -50,5 +50,6 @@ inline constexpr std::array<SettingsKey, 20> SettingsKeys{{
 inline constexpr char16_t SettingSection[] = u"Setting";
 inline constexpr char16_t SaveMessageKey[] = u"SaveMessage";
 inline constexpr char16_t AutoSaveKey[] = u"AutoSave";
+inline constexpr char16_t TransparentBackgroundKey[] = u"TransparentBackground";
 
 }  // namespace kalvetra

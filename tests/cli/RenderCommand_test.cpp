@@ -1,4 +1,6 @@
 // kalvetra-render as a user runs it: exit status, messages, and the files it leaves.
+#include "JpegFrame.h"
+
 #include "cli/RenderCommand.h"
 #include "imagefile/PictureFile.h"
 
@@ -17,6 +19,7 @@ namespace {
 struct Outcome {
     int status = -1;
     QString err;
+    QByteArray out;
 };
 
 Outcome render(const QStringList& args)
@@ -27,7 +30,7 @@ Outcome render(const QStringList& args)
         p.kill();
         return {};
     }
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError()), p.readAllStandardOutput()};
 }
 
 // The program's messages, without Qt's own start-up chatter on some machines.
@@ -129,6 +132,37 @@ TEST_F(RenderCommand, WritesEachFormatByItsExtension)
         ASSERT_TRUE(back.ok()) << name;
         EXPECT_EQ(back.image.size(), QSize(64, 48)) << name;
     }
+}
+
+TEST_F(RenderCommand, StandardOutputCarriesThePictureTheFileWouldHold)
+{
+    const QStringList drawing = {"--text", "字", "--shadow", "--canvas", "90x70"};
+    const std::pair<QStringList, const char*> cases[] = {
+        {{}, "a.png"},
+        {{"--format", "png", "--transparent"}, "b.png"},
+        {{"--format", "jpg"}, "c.jpg"},
+        {{"--format", "bmp"}, "d.bmp"},
+        {{"--format", "wmf"}, "e.wmf"},
+        {{"--format", "emf"}, "f.emf"},
+    };
+    for (const auto& [format, name] : cases) {
+        const QStringList options = drawing + (format.contains("--transparent") ? QStringList{"--transparent"} : QStringList{});
+        const Outcome piped = render(drawing + format + QStringList{"-o", "-"});
+        ASSERT_EQ(piped.status, 0) << name << ": " << piped.err.toStdString();
+        EXPECT_TRUE(messages(piped.err).isEmpty()) << name << ": " << piped.err.toStdString();
+        ASSERT_EQ(render(options + QStringList{"-o", path(name)}).status, 0) << name;
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(piped.out, file.readAll()) << name;
+    }
+    EXPECT_FALSE(QFile::exists(path("-")));
+}
+
+TEST_F(RenderCommand, JpegIsWrittenAtFullColour)
+{
+    const Outcome run = render({"--text", "字", "--format", "jpg", "-o", "-"});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(test::jpegSamplingFactors(run.out), QStringLiteral("1x1,1x1,1x1"));
 }
 
 TEST_F(RenderCommand, TransparentBackgroundKeepsAntialiasedEdges)

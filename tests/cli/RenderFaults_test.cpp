@@ -61,3 +61,16 @@ TEST(RenderFaults, FullDiskOnceLeftAnEmptyPictureAndStatusZero)
     }
     EXPECT_EQ(QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden), QStringList{"filler"});
 }
+
+TEST(RenderFaults, StandardOutputThatCannotBeWrittenGivesStatusOne)
+{
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full here";
+    QProcess p;
+    p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    p.start(QStringLiteral(KALVETRA_RENDER_EXE), {"--text", "A", "--canvas", "64x32", "-o", "-"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("kalvetra-render: cannot write -")));
+}

@@ -112,9 +112,31 @@ TEST(RenderOptions, EveryBadInputIsRefusedWithItsReason)
         {{"--text", "x"}, "-o OUTPUT is missing"},
         {{"--text", "x", "-o", "x.gif"}, "x.gif: unsupported output format (use .png, .jpg, .jpeg, .bmp, .wmf, .emf, .svg or .pdf)"},
         {{"--text", "x", "-o", "x.jpg", "--transparent"}, "--transparent needs a .png, .svg or .pdf output"},
+        {{"--text", "x", "-o", "-", "--format", "gif"}, "--format: \"gif\" is not png, jpg, jpeg, bmp, wmf, emf, svg or pdf"},
+        {{"--text", "x", "-o", "-", "--format", "jpg", "--transparent"}, "--transparent needs a .png, .svg or .pdf output"},
+        {{"--text", "x", "-o", "-", "--format"}, "--format needs a value"},
     };
     for (const auto& [args, message] : cases)
         EXPECT_EQ(refusal(args), message) << args.join(u' ').toStdString();
+}
+
+TEST(RenderOptions, StandardOutputIsPngUnlessFormatSaysOtherwise)
+{
+    using imagefile::ImageFormat;
+    const std::pair<QStringList, ImageFormat> cases[] = {
+        {{"-o", "-"}, ImageFormat::Png},
+        {{"-o", "-", "--format", "JPG"}, ImageFormat::Jpeg},
+        {{"--format", "bmp", "-o", "-"}, ImageFormat::Bmp},
+        {{"-o", "-", "--format", "emf"}, ImageFormat::Emf},
+        {{"-o", "x.jpeg"}, ImageFormat::Jpeg},
+        {{"-o", "x.dat", "--format", "wmf"}, ImageFormat::Wmf},  // a named format wins over the name
+        {{"-o", "-", "--transparent"}, ImageFormat::Png},
+    };
+    for (const auto& [args, format] : cases) {
+        auto result = parseRenderOptions(QStringList{"--text", "x"} + args);
+        ASSERT_TRUE(std::holds_alternative<RenderOptions>(result)) << args.join(u' ').toStdString();
+        EXPECT_EQ(std::get<RenderOptions>(result).format, format) << args.join(u' ').toStdString();
+    }
 }
 
 TEST(RenderOptions, OutputFormatFollowsTheExtensionWhateverItsCase)

@@ -3,6 +3,8 @@
 //   probe screen-region R,G,B     the largest connected region of that colour on the screen
 //   probe lettering FILE R,G,B    the bounds of everything in FILE that is not that colour
 //   probe screen-lettering X,Y,W,H R,G,B   the same within a rectangle of the screen
+//   probe alpha FILE              "clear N opaque N partial N": pixels by their alpha
+//   probe same FILE FILE          "same" when the two pictures are equal pixel for pixel
 #include <QGuiApplication>
 #include <QImage>
 #include "imagefile/PictureFile.h"
@@ -122,6 +124,25 @@ int main(int argc, char** argv)
         std::printf("size %d %d\n", image.width(), image.height());
         return 0;
     }
-    std::fprintf(stderr, "usage: probe screen-region R,G,B | screen-lettering X,Y,W,H R,G,B | lettering FILE R,G,B\n");
+    if (args.size() == 3 && args[1] == u"alpha") {
+        const QImage image = QImage(args[2]).convertToFormat(QImage::Format_ARGB32);
+        if (image.isNull())
+            return 2;
+        long clear = 0, opaque = 0, partial = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const int a = qAlpha(image.pixel(x, y));
+                (a == 0 ? clear : a == 255 ? opaque : partial) += 1;
+            }
+        std::printf("clear %ld opaque %ld partial %ld\n", clear, opaque, partial);
+        return 0;
+    }
+    if (args.size() == 4 && args[1] == u"same") {
+        const QImage a = QImage(args[2]).convertToFormat(QImage::Format_ARGB32);
+        const QImage b = QImage(args[3]).convertToFormat(QImage::Format_ARGB32);
+        std::printf(!a.isNull() && a == b ? "same\n" : "differ\n");
+        return 0;
+    }
+    std::fprintf(stderr, "usage: probe screen-region R,G,B | screen-lettering X,Y,W,H R,G,B | lettering FILE R,G,B | alpha FILE | same FILE FILE\n");
     return 2;
 }

@@ -41,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::require(o.canvas->width() >= 1 && o.canvas->height() >= 1 && o.canvas->width() <= MaxCanvasSide &&
                           o.canvas->height() <= MaxCanvasSide,
                       "canvas out of range");
+    if (o.transparent)
+        fuzz::require(imagefile::keepsTransparency(o.format), "a transparent picture in a format without alpha");
     if (!o.output.isEmpty() && s.DrawText.size() <= 256) {
         if (const std::optional<Layout> layout = layoutCanvas(o))
             fuzz::require(layout->canvas.width() >= 1 && layout->canvas.height() >= 1 &&

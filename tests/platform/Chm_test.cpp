@@ -322,6 +322,18 @@ TEST(ChmFileDamage, AByteWrittenOverAnywhereNeverTakesTheReaderDown)
     const QByteArray whole = helpFileBytes();
     const std::unique_ptr<ChmFile> original = openHelp();
     ASSERT_TRUE(original);
+    // The directory chunks follow the ITSP header: a byte changed there may change the length
+    // an entry records, which no reader can tell from the real one.
+    const qsizetype itsp = whole.indexOf("ITSP");
+    ASSERT_GT(itsp, 0);
+    const auto u32At = [&whole](qsizetype at) {
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = (v << 8) | static_cast<unsigned char>(whole[at + i]);
+        return static_cast<qsizetype>(v);
+    };
+    const qsizetype directoryStart = itsp + u32At(itsp + 8);
+    const qsizetype directoryEnd = directoryStart + u32At(itsp + 0x10) * u32At(itsp + 0x2C);
     int refused = 0;
     int opened = 0;
     const qsizetype step = std::max<qsizetype>(1, whole.size() / 300);
@@ -338,9 +350,13 @@ TEST(ChmFileDamage, AByteWrittenOverAnywhereNeverTakesTheReaderDown)
             ++opened;
             // What still reads is either the file as it was or damaged data, never garbage
             // beyond the file's length.
+            const bool inDirectory = at >= directoryStart && at < directoryEnd;
             for (const QString& name : opening.file->files()) {
                 const std::optional<QByteArray> bytes = opening.file->read(name);
-                if (bytes && original->contains(name)) {
+                if (bytes) {
+                    EXPECT_LE(bytes->size(), whole.size()) << name.toStdString() << " at " << at;
+                }
+                if (bytes && original->contains(name) && !inDirectory) {
                     const std::optional<QByteArray> before = original->read(name);
                     ASSERT_TRUE(before);
                     EXPECT_EQ(bytes->size(), before->size()) << name.toStdString() << " at " << at;

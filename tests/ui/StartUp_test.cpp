@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QSlider>
@@ -71,7 +72,8 @@ TEST_F(Program, FirstStartShowsTheDefaultsAndExitWritesANewFile)
     w.MNU_F_X_Click();
     EXPECT_EQ(finished.count(), 1);
     const QByteArray bytes = TestFiles::bytes(ini());
-    EXPECT_TRUE(bytes.startsWith("[Setting]\r\nSaveMessage=True\r\nAutoSave=True\r\n[Font]\r\n")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.startsWith("[Setting]\r\nSaveMessage=True\r\nAutoSave=True\r\nTransparentBackground=False\r\n[Font]\r\n"))
+        << bytes.toStdString();
     EXPECT_EQ(read("Font", "FontSize"), QStringLiteral("50"));
     EXPECT_EQ(read("View", "Type"), QStringLiteral("1"));
     EXPECT_TRUE(bytes.contains("Color4=255\r\n"));
@@ -223,4 +225,25 @@ TEST(SettingsLocation, BesideTheProgramWhenItsFolderCanBeWrittenElseTheUsersConf
     const QString nested = files.path(QStringLiteral("a/b/Kalvetra.ini"));
     EXPECT_TRUE(prepareSettingsFolder(nested));
     EXPECT_TRUE(QFileInfo(files.path(QStringLiteral("a/b"))).isDir());
+}
+
+TEST_F(Program, TransparentBackgroundIsOffByDefaultAndKeptLikeTheOtherOptions)
+{
+    MainFrm& w = start();
+    EXPECT_FALSE(w.transparentBackground());
+    // The third item of the 設定 menu.
+    const QList<QAction*> items = w.menus()[2]->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[2], w.MNU_T_B);
+    EXPECT_EQ(w.MNU_T_B->text(), QStringLiteral("背景を透明にする(&B)"));
+    EXPECT_TRUE(w.MNU_T_B->isCheckable());
+    w.MNU_T_B->trigger();
+    w.unload();
+    EXPECT_EQ(read("Setting", "TransparentBackground"), QStringLiteral("True"));
+
+    MainFrm& again = start();
+    EXPECT_TRUE(again.transparentBackground());
+    again.MNU_T_B->trigger();
+    again.unload();
+    EXPECT_EQ(read("Setting", "TransparentBackground"), QStringLiteral("False"));
 }

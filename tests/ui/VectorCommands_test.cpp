@@ -62,7 +62,7 @@ TEST_F(VectorCommands, SaveDialogOffersSvgAndPdfAfterJpeg)
     EXPECT_FALSE(image->MNU_F_S_Click());
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_TRUE(dialogs.fileRequests[0].filter.startsWith(
-        QStringLiteral("ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|SVG(*.svg)|*.svg|PDF(*.pdf)|*.pdf|アイコン(*.ico)|")));
+        QStringLiteral("ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|PNG(*.png)|*.png|SVG(*.svg)|*.svg|PDF(*.pdf)|*.pdf|アイコン(*.ico)|")));
 }
 
 TEST_F(VectorCommands, SavedSvgAndPdfHoldTheLetteringWhereTheCanvasShowsIt)

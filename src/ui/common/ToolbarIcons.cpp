@@ -106,6 +106,18 @@ void drawMove(QPainter& p)
     p.drawPolygon(QPolygon({QPoint(16, 8), QPoint(13, 5), QPoint(13, 11)}));
 }
 
+void drawCopy(QPainter& p)
+{
+    // Two sheets, the copy lying over the original.
+    p.setPen(Ink);
+    for (const QPoint at : {QPoint(1, 1), QPoint(6, 5)}) {
+        p.setBrush(Qt::white);
+        p.drawRect(at.x(), at.y(), 8, 10);
+        for (int line = 3; line <= 7; line += 2)
+            p.drawLine(at.x() + 2, at.y() + line, at.x() + 6, at.y() + line);
+    }
+}
+
 }  // namespace
 
 QCursor moveModeCursor()
@@ -168,6 +180,9 @@ QIcon toolbarIcon(ToolbarPicture picture)
         break;
     case ToolbarPicture::Move:
         drawMove(p);
+        break;
+    case ToolbarPicture::Copy:
+        drawCopy(p);
         break;
     }
     p.end();

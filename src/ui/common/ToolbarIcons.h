@@ -6,7 +6,7 @@
 
 namespace kalvetra {
 
-enum class ToolbarPicture { Open, Save, Create, CodeTable, Help, Redisplay, Move };
+enum class ToolbarPicture { Open, Save, Create, CodeTable, Help, Redisplay, Move, Copy };
 
 QIcon toolbarIcon(ToolbarPicture picture);
 

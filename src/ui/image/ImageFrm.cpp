@@ -1,11 +1,14 @@
 #include "ImageFrm.h"
 
 #include "ImagePrinting.h"
+#include "PictureClipboard.h"
 
+#include "imagefile/ImageFormat.h"
 #include "imagefile/VectorFile.h"
 #include "render/DecoratedDrawing.h"
 #include "render/Rounding.h"
 #include "settings/SettingsControls.h"
+#include "ui/common/FileDrop.h"
 #include "ui/common/ToolbarIcons.h"
 #include "ui/common/Twips.h"
 #include "ui/main/MainFrm.h"
@@ -40,9 +43,9 @@ const QString OpenFilter = QStringLiteral(
     "カーソル ファイル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|"
     "拡張メタファイル(*.emf)|*.emf");
 const QString SaveFilter = QStringLiteral(
-    "ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|SVG(*.svg)|*.svg|PDF(*.pdf)|*.pdf|アイコン(*.ico)|*.ico|"
-    "カーソル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|"
-    "拡張メタファイル(*.emf)|*.emf");
+    "ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|PNG(*.png)|*.png|SVG(*.svg)|*.svg|PDF(*.pdf)|*.pdf|"
+    "アイコン(*.ico)|*.ico|カーソル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|"
+    "メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf");
 
 }  // namespace
 
@@ -66,6 +69,7 @@ ImageFrm::ImageFrm(MainFrm& settingsWindow, Dialogs& dialogs, PictureReader read
     Picture1->installEventFilter(this);
     Picture1->setMouseTracking(false);
     buildMenusAndToolbar();
+    new FileDropTarget(this, [this](const QString& path) { openDroppedFile(path); });
 
     Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, &ImageFrm::endThrottle);
@@ -91,10 +95,18 @@ void ImageFrm::buildMenusAndToolbar()
     file->addSeparator();
     MNU_F_P = file->addAction(QStringLiteral("印刷(&P)..."));
     MNU_F_P->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    MNU_F_P->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    MNU_F_P->setShortcutContext(Qt::WindowShortcut);  // as コピー's below
     addAction(MNU_F_P);
     file->addSeparator();
     MNU_F_C = file->addAction(QStringLiteral("イメージを閉じる(&C)"));
+    auto* edit = new QMenu(QStringLiteral("編集(&E)"), this);
+    MNU_E_C = edit->addAction(QStringLiteral("コピー(&C)"));
+    MNU_E_C->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    // NOTE: with the window's context the shortcut works whenever this window is the active
+    // one, whichever of its parts has the focus or none: the frame's menu bar shows the
+    // active window's menus, and the action added to the window itself covers the rest.
+    MNU_E_C->setShortcutContext(Qt::WindowShortcut);
+    addAction(MNU_E_C);
     auto* view = new QMenu(QStringLiteral("表示(&V)"), this);
     MNU_V_R = view->addAction(QStringLiteral("再表示(&R)"));
     // Like every shortcut of the window's menus, F5 works while the frame shows them (MDIFrm).
@@ -106,13 +118,15 @@ void ImageFrm::buildMenusAndToolbar()
     MNU_H_K = help->addAction(QStringLiteral("検索(&S)..."));
     help->addSeparator();
     MNU_H_A = help->addAction(QStringLiteral("バージョン情報(&A)..."));
-    m_menus = {file, view, help};
+    m_menus = {file, edit, view, help};
 
-    // 1 open, 2 save, separator, 4 redisplay, separator, 6 move mode, separator, 8 help.
+    // 1 open, 2 save, 3 copy, separator, 5 redisplay, separator, 7 move mode, separator, 9 help.
     QAction* open = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Open), QString());
     open->setToolTip(QStringLiteral("イメージファイルを開く"));
     QAction* save = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Save), QString());
     save->setToolTip(QStringLiteral("イメージを保存"));
+    QAction* copy = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Copy), QString());
+    copy->setToolTip(QStringLiteral("コピー"));
     Toolbar1->addSeparator();
     QAction* redisplay = Toolbar1->addAction(toolbarIcon(ToolbarPicture::Redisplay), QString());
     redisplay->setToolTip(QStringLiteral("再表示"));
@@ -130,6 +144,8 @@ void ImageFrm::buildMenusAndToolbar()
     connect(save, &QAction::triggered, this, &ImageFrm::MNU_F_S_Click);
     connect(MNU_F_P, &QAction::triggered, this, &ImageFrm::MNU_F_P_Click);
     connect(MNU_F_C, &QAction::triggered, this, &ImageFrm::MNU_F_C_Click);
+    connect(MNU_E_C, &QAction::triggered, this, &ImageFrm::MNU_E_C_Click);
+    connect(copy, &QAction::triggered, this, &ImageFrm::MNU_E_C_Click);
     connect(MNU_V_R, &QAction::triggered, this, &ImageFrm::MNU_V_R_Click);
     connect(redisplay, &QAction::triggered, this, &ImageFrm::MNU_V_R_Click);
     // The button flips the mode before its command runs; the menu item only applies it.
@@ -180,7 +196,8 @@ void ImageFrm::PrintFont()
     if (!m_main.BackgroundPicturePath.isEmpty())
         if (const std::optional<QImage> picture = m_readPicture(m_main.BackgroundPicturePath))
             canvas.setPicture(*picture);
-    drawPrintFont(canvas, settings, m_main.selectedType(), Point{textX, textY}, Engine::Fast, m_renderer);
+    m_shown = {CanvasDrawing::Lettering::Full, settings, m_main.selectedType(), Point{textX, textY}};
+    drawPrintFont(canvas, settings, m_shown.type, m_shown.anchor, Engine::Fast, m_renderer);
     m_paintFromDrawing = true;
     Picture1->update();
     Timer1.start(ThrottleMilliseconds);
@@ -211,6 +228,12 @@ void ImageFrm::MNU_F_O_Click()
                           MessageButtons::Ok);
 }
 
+void ImageFrm::openDroppedFile(const QString& path)
+{
+    m_retained = true;
+    loadIntoCanvas(path);
+}
+
 void ImageFrm::putPicture(const QString& path)
 {
     m_retained = true;
@@ -227,6 +250,7 @@ void ImageFrm::loadIntoCanvas(const QString& path)
     Surface& canvas = Picture1->surface();
     canvas.setPicture(*picture);
     canvas.clear();
+    m_shown.lettering = CanvasDrawing::Lettering::None;
     m_paintFromDrawing = true;
     Picture1->update();
 }
@@ -312,9 +336,9 @@ void ImageFrm::dragTo(const QPointF& position)
     textY = roundToLong(position.y() + settings.FontSize / 5.0);
     Surface& canvas = Picture1->surface();
     canvas.clear();
-    const DecorationType type = m_main.selectedType();
+    m_shown = {CanvasDrawing::Lettering::Sketch, settings, m_main.selectedType(), Point{textX, textY}};
     m_renderer.draw(canvas.image(), shapeForSettings(settings, settings.DrawText),
-                    planDragSketch(type, settings.Bordering, textX, textY), settings.Colors, Engine::Fast);
+                    planDragSketch(m_shown.type, settings.Bordering, textX, textY), settings.Colors, Engine::Fast);
     m_paintFromDrawing = true;
     Picture1->update();
     printReady = true;
@@ -351,7 +375,8 @@ bool ImageFrm::MNU_F_S_Click()
         return false;
     }
     if (imagefile::isVectorFormat(imagefile::saveFormatForPath(result.path))) {
-        const imagefile::SaveResult saved = imagefile::saveVectorImage(result.path, vectorLettering());
+        const imagefile::SaveResult saved =
+            imagefile::saveVectorImage(result.path, vectorLettering(m_main.transparentBackground()));
         if (!saved.ok()) {
             reportSaveFailure(saved.errorNumber, saved.description);
             return false;
@@ -364,7 +389,9 @@ bool ImageFrm::MNU_F_S_Click()
     buffer.setPicture({});
     buffer.resize(Picture1->surface().size());
     buffer.image() = Picture1->surface().image().copy();
-    if (const std::optional<WriteFailure> failure = m_writeImage(result.path, buffer.image())) {
+    const bool keepsTransparency = imagefile::keepsTransparency(imagefile::saveFormatForPath(result.path));
+    const QImage picture = keepsTransparency ? exportPicture(true) : buffer.image();
+    if (const std::optional<WriteFailure> failure = m_writeImage(result.path, picture)) {
         reportSaveFailure(failure->number, failure->reason);
         return false;
     }
@@ -372,10 +399,10 @@ bool ImageFrm::MNU_F_S_Click()
     return true;
 }
 
-VectorLettering ImageFrm::vectorLettering() const
+VectorLettering ImageFrm::vectorLettering(bool transparent) const
 {
     const Surface& canvas = Picture1->surface();
-    return vectorPrintFont(settings, m_main.selectedType(), Point{textX, textY}, canvas.size(), false,
+    return vectorPrintFont(settings, m_main.selectedType(), Point{textX, textY}, canvas.size(), transparent,
                            canvas.picture());
 }
 
@@ -386,6 +413,19 @@ void ImageFrm::MNU_F_P_Click()
     if (const std::optional<imagefile::SaveResult> failure = printDialog(this, vectorLettering()))
         m_dialogs.message(this, failure->description, QStringLiteral("イメージ印刷(Error:%1)").arg(failure->errorNumber),
                           MessageIcon::Exclamation, MessageButtons::Ok);
+}
+
+QImage ImageFrm::exportPicture(bool keepsTransparency)
+{
+    if (keepsTransparency && m_main.transparentBackground())
+        return drawTransparent(Picture1->surface(), m_shown, m_renderer);
+    return Picture1->surface().image().copy();
+}
+
+void ImageFrm::MNU_E_C_Click()
+{
+    // Copying leaves the image unsaved: the clipboard is no file.
+    copyPictureToClipboard(exportPicture(true), exportPicture(false));
 }
 
 void ImageFrm::MNU_F_C_Click()

@@ -1,9 +1,12 @@
 // An image window: the decorated text drawn at full size on a canvas, from the settings
 // captured when the window loaded or was last redisplayed. At most one drawing in 500 ms;
 // dragging with the left button moves the text as a quick sketch, releasing draws in full.
-// Saving writes the canvas as BMP, JPEG, WMF or EMF, or the lettering as SVG or PDF vectors;
-// printing prints those vectors. Closing an unsaved image asks first.
+// Saving writes the canvas as BMP, JPEG, PNG, WMF or EMF, or the lettering as SVG or PDF
+// vectors; printing prints those vectors; copying puts the canvas on the clipboard; a picture
+// file dropped on the window is opened into it; closing an unsaved image asks first.
 #pragma once
+
+#include "CanvasDrawing.h"
 
 #include "imagefile/ImageSave.h"
 #include "platform/Dialogs.h"
@@ -68,11 +71,19 @@ public:
     void MNU_F_P_Click();  // print
 
     // The lettering as the canvas shows it, as vectors: its settings, text position,
-    // background colour and picture.
-    VectorLettering vectorLettering() const;
+    // background colour (left out when `transparent`) and picture.
+    VectorLettering vectorLettering(bool transparent = false) const;
     // The print dialog; the failure of a print that was started, or nothing. Qt's preview and
     // print dialogs unless replaced (tests).
     std::function<std::optional<imagefile::SaveResult>(QWidget* parent, const VectorLettering&)> printDialog;
+
+    void MNU_E_C_Click();  // コピー: the picture on the clipboard
+
+    // The picture that is written or copied: the canvas, or with the settings window's
+    // option on and `keepsTransparency`, the canvas drawn again on a transparent background.
+    QImage exportPicture(bool keepsTransparency);
+    // A picture file dropped on the window: opened as the open command opens the chosen file.
+    void openDroppedFile(const QString& path);
 
     // The settings window's picture commands: the picture into the canvas, the window titled
     // after the file.
@@ -94,6 +105,7 @@ public:
     QAction* MNU_F_S = nullptr;
     QAction* MNU_F_P = nullptr;
     QAction* MNU_F_C = nullptr;
+    QAction* MNU_E_C = nullptr;
     QAction* MNU_V_R = nullptr;
     QAction* MNU_V_M = nullptr;
     QAction* MNU_H_C = nullptr;
@@ -120,9 +132,10 @@ private:
     ImageWriter m_writeImage;
     DecorationRenderer m_renderer;
     QList<QMenu*> m_menus;
+    CanvasDrawing m_shown;  // what the canvas shows, to draw it again on a transparent background
     bool m_paintFromDrawing = false;  // the canvas repaints because we drew, not because it was uncovered
-    bool m_drawingDropped = false;  // a drawing was asked for while the throttle ran
-    bool m_retained = false;  // the canvas keeps what is drawn and repaints by itself
+    bool m_drawingDropped = false;    // a drawing was asked for while the throttle ran
+    bool m_retained = false;          // the canvas keeps what is drawn and repaints by itself
 };
 
 }  // namespace kalvetra

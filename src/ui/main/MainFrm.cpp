@@ -3,6 +3,7 @@
 #include "MainFrm.h"
 
 #include "render/FontSubstitution.h"
+#include "ui/common/FileDrop.h"
 #include "ui/common/FrameStyle.h"
 #include "ui/common/ToolbarIcons.h"
 #include "ui/common/Twips.h"
@@ -72,6 +73,7 @@ MainFrm::MainFrm(Dialogs& dialogs, PictureLoader loadPicture, QWidget* parent)
     buildMenus();
     setTabOrder();
     connectHandlers();
+    new FileDropTarget(this, [this](const QString& path) { openRelatedPath(path); });
 }
 
 MainFrm::~MainFrm() = default;
@@ -196,6 +198,8 @@ void MainFrm::buildMenus()
         a->setCheckable(true);
         a->setChecked(true);  // both options are on as designed
     }
+    MNU_T_B = options->addAction(QStringLiteral("背景を透明にする(&B)"));
+    MNU_T_B->setCheckable(true);
 
     auto* help = new QMenu(QStringLiteral("ヘルプ(&H)"), this);
     MNU_H_C = help->addAction(QStringLiteral("目次(&C)..."));

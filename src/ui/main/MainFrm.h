@@ -71,6 +71,8 @@ public:
     void Toolbar1_ButtonClick(int index);
     // Toolbar button 1: a settings file (a name ending in lower-case "ini") or a picture.
     void openRelatedFile();
+    // What toolbar button 1 does with the file once chosen; a file dropped on the window too.
+    void openRelatedPath(const QString& path);
 
     // What the program behind the window provides: a new image window, leaving the program
     // the way closing the frame does (every image window asked first), the picture window,
@@ -88,6 +90,9 @@ public:
     bool saveMessage() const;
     void setAutoSave(bool on);
     void setSaveMessage(bool on);
+    // PNG files and clipboard pictures of the image windows get a transparent background.
+    bool transparentBackground() const;
+    void setTransparentBackground(bool on);
 
     // The shutdown sequence: the options, the settings when asked for; then `unloaded`.
     void unload();
@@ -119,6 +124,7 @@ public:
     QAction* MNU_R_D = nullptr;
     QAction* MNU_T_E = nullptr;
     QAction* MNU_T_S = nullptr;
+    QAction* MNU_T_B = nullptr;
     QAction* MNU_H_C = nullptr;
     QAction* MNU_H_K = nullptr;
     QAction* MNU_H_A = nullptr;

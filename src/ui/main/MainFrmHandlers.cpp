@@ -388,12 +388,17 @@ void MainFrm::openRelatedFile()
                           MessageButtons::Ok);
         return;
     }
+    openRelatedPath(result.path);
+}
+
+void MainFrm::openRelatedPath(const QString& path)
+{
     // NOTE: only a name ending in lower-case "ini" is a settings file; "INI" is a picture.
-    if (result.path.endsWith(QStringLiteral("ini"), Qt::CaseSensitive)) {
-        loadSetting(result.path, *this);
+    if (path.endsWith(QStringLiteral("ini"), Qt::CaseSensitive)) {
+        loadSetting(path, *this);
         DrawPreview();
     } else if (putIntoPictureWindow) {
-        putIntoPictureWindow(result.path);
+        putIntoPictureWindow(path);
     }
 }
 
@@ -449,6 +454,16 @@ void MainFrm::setSaveMessage(bool on)
     MNU_T_S->setChecked(on);
 }
 
+bool MainFrm::transparentBackground() const
+{
+    return MNU_T_B->isChecked();
+}
+
+void MainFrm::setTransparentBackground(bool on)
+{
+    MNU_T_B->setChecked(on);
+}
+
 // ---- Shutdown -----------------------------------------------------------------------------
 
 void MainFrm::unload()
@@ -462,6 +477,7 @@ void MainFrm::unload()
     QList<profile::Entry> entries{
         {section, QString::fromUtf16(SaveMessageKey), truthValueText(saveMessage())},
         {section, QString::fromUtf16(AutoSaveKey), truthValueText(autoSave())},
+        {section, QString::fromUtf16(TransparentBackgroundKey), truthValueText(transparentBackground())},
     };
     if (autoSave())
         entries += settingsEntries(*this);
