@@ -21,7 +21,6 @@ char16_t unitAt(QByteArrayView bytes, qsizetype i, bool littleEndian)
     return static_cast<char16_t>(littleEndian ? first | second << 8 : first << 8 | second);
 }
 
-// NOTE: an odd last byte is no code unit; it stays in the original bytes of its line.
 QString fromUtf16Bytes(QByteArrayView bytes, bool littleEndian)
 {
     QString text;
@@ -105,6 +104,10 @@ std::optional<TextLine> EncodedLineReader::nextWide()
         if (more.isEmpty()) {
             if (m_pending.isEmpty())
                 return std::nullopt;
+            // NOTE: a stray byte at the end is made a whole code unit, so that what is written
+            // after it stays aligned and the file one whole UTF-16 file.
+            if (m_pending.size() % 2 != 0)
+                m_pending.append('\0');
             TextLine last{fromUtf16Bytes(m_pending, littleEndian).toUtf8(), m_pending};
             m_pending.clear();
             m_scanned = 0;
