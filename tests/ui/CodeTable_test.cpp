@@ -112,6 +112,41 @@ TEST_F(Tables, ChoosingACellAppendsItTakesTheFontOverAndHidesTheTable)
     EXPECT_EQ(table->Combo1->currentIndex(), gothic);
 }
 
+TEST_F(Tables, CellZeroAddsNothingAndTypingGoesOnInTheSettingsWindow)
+{
+    QApplication::setActiveWindow(&program->frame());
+    CordFrm* table = program->showCodeTable();
+    main->Text1[0]->setText(QStringLiteral("x"));
+    table->Command1[0]->click();
+    EXPECT_EQ(main->Text1[0]->text(), QStringLiteral("x"));  // no NUL enters the text
+
+    // Another window was active before the table, and another box had the focus.
+    main->Text2[0]->setFocus();
+    program->createImageWindow();
+    program->showCodeTable();
+    table->Command1[65]->click();
+    EXPECT_TRUE(table->parentWidget()->isHidden());
+    EXPECT_EQ(program->frame().mdiArea()->activeSubWindow(), main->parentWidget());
+    EXPECT_EQ(QApplication::focusWidget(), main->Text1[0]);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("bc"));
+    EXPECT_EQ(main->Text1[0]->text(), QStringLiteral("xAbc"));
+}
+
+TEST_F(Tables, TheTablesAccessKeyReachesItsFontBoxWhileItIsActive)
+{
+    QApplication::setActiveWindow(&program->frame());
+    CordFrm* table = program->showCodeTable();
+    main->Text1[0]->setFocus();
+    program->frame().mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(table->parentWidget()));
+    for (QWidget* start : {QApplication::focusWidget(), static_cast<QWidget*>(table->Combo1)}) {
+        ASSERT_NE(start, nullptr);
+        QTest::keyClick(start, Qt::Key_F, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), table->Combo1);
+        // The settings window's ファイル(&F) menu, which the frame still shows, stays closed.
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    }
+}
+
 TEST(About, VersionText)
 {
     EXPECT_EQ(versionText(1, 21, 0), QStringLiteral("Version 1.21"));
