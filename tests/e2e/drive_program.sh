@@ -7,53 +7,10 @@ set -euo pipefail
 program="$1"
 probe="$2"
 
-for tool in Xvfb xdotool xclip; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
-
-work="$(mktemp -d)"
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
-
-# A free display, no reset races.
-exec 3>"$work/display"
-Xvfb -screen 0 1024x768x24 -displayfd 3 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-export DISPLAY=":$(cat "$work/display")"
-export QT_QPA_PLATFORM=xcb
-
-# The program keeps Kalvetra.ini beside itself: run a copy in the work folder.
-cp "$program" "$work/kalvetra"
-"$work/kalvetra" >"$work/program.log" 2>&1 &
-app_pid=$!
-
-frame=$(xdotool search --sync --onlyvisible --name '^カルベトラ$' | head -1)
-[ -n "$frame" ] || fail "the frame window did not appear"
-sleep 1
-
-keys() {
-  xdotool windowfocus --sync "$frame"
-  xdotool key --delay 80 "$@"
-  sleep 0.5
-}
+source "$(dirname "$0")/x_session.sh"
+x_session_require Xvfb xdotool xclip
+x_session_start_x
+x_session_start_program "$program"
 
 # 文字列(&C): paste the text (Japanese does not type reliably), then 実行 → 文字作成.
 printf 'カルベ' | xclip -selection clipboard
@@ -101,16 +58,7 @@ save_as "$work/out.emf"
 keys alt+f c
 sleep 0.5
 [ -n "${E2E_SHOTS:-}" ] && import -window root "$E2E_SHOTS/before-exit.png"
-keys alt+f x
-for _ in $(seq 50); do
-  kill -0 "$app_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end"
-status=0
-wait "$app_pid" || status=$?
-app_pid=""
-[ "$status" -eq 0 ] || { cat "$work/program.log"; fail "the program ended with status $status"; }
+x_session_exit
 [ -s "$work/Kalvetra.ini" ] || fail "no settings file was written at exit"
 
 # The lettering lies where it was dragged, in both files.

@@ -8,46 +8,19 @@ set -euo pipefail
 program="$1"
 desktop_entry="$2"
 
-for tool in Xvfb xdotool xprop iconv; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/x_session.sh"
+x_session_require Xvfb xdotool xprop iconv
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
   echo "SKIP: the ja_JP.UTF-8 locale is not generated (tools/setup.sh)"
   exit 77
 fi
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
-work="$(mktemp -d)"
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
-
 shot() {
   [ -n "${E2E_SHOTS:-}" ] && import -window root "$E2E_SHOTS/ja-$1.png" || true
 }
 
-exec 3>"$work/display"
-Xvfb -screen 0 1024x768x24 -displayfd 3 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-export DISPLAY=":$(cat "$work/display")"
-export QT_QPA_PLATFORM=xcb
+x_session_start_x
 
 # Every key as the program writes it, with the Windows face that has a substitute here.
 printf '%s\r\n' '[Font]' 'FontName=メイリオ' 'FontSize=72' 'FontAspect=100' 'FontEscape=0' 'FontBold=1' \
@@ -56,24 +29,13 @@ printf '%s\r\n' '[Font]' 'FontName=メイリオ' 'FontSize=72' 'FontAspect=100' 
   'Color2=16711680' 'Color3=16777215' 'Color4=255' | iconv -f UTF-8 -t CP932 >"$work/windows.ini"
 cp "$work/windows.ini" "$work/into.ini"
 
-cp "$program" "$work/kalvetra"
-"$work/kalvetra" >"$work/program.log" 2>&1 &
-app_pid=$!
-frame=$(xdotool search --sync --onlyvisible --name '^カルベトラ$' | head -1)
-[ -n "$frame" ] || fail "the frame window did not appear"
-sleep 1
+x_session_start_program "$program"
 shot start
 
 # Docks find the launcher entry by the windows' class.
 class=$(xprop -id "$frame" WM_CLASS | sed -n 's/.*, "\(.*\)"$/\1/p')
 wanted=$(sed -n 's/^StartupWMClass=//p' "$desktop_entry")
 [ -n "$class" ] && [ "$class" = "$wanted" ] || fail "the window's class \"$class\" is not the entry's \"$wanted\""
-
-keys() {
-  xdotool windowfocus --sync "$frame"
-  xdotool key --delay 80 "$@"
-  sleep 0.5
-}
 
 # The file dialog that the keys open: its title as X shows it, then a path typed into it.
 through_dialog() {
@@ -111,15 +73,6 @@ done
 cmp "$work/windows.ini" "$work/saved.ini" || fail "the new settings file differs from the one made on Windows"
 cmp "$work/windows.ini" "$work/into.ini" || fail "saving into the Windows file changed it"
 
-keys alt+f x
-for _ in $(seq 50); do
-  kill -0 "$app_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end"
-status=0
-wait "$app_pid" || status=$?
-app_pid=""
-[ "$status" -eq 0 ] || { cat "$work/program.log"; fail "the program ended with status $status"; }
+x_session_exit
 iconv -f CP932 -t UTF-8 "$work/Kalvetra.ini" | grep -q '^FontName=メイリオ' || fail "Kalvetra.ini does not keep the face"
 echo "1 passed, 0 failed"

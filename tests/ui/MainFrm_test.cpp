@@ -1,6 +1,7 @@
 // The settings window driven as a user drives it, with scripted dialogs.
 #include "FakeDialogs.h"
 #include "FontEntry.h"
+#include "StartedSettingsWindow.h"
 #include "TestFiles.h"
 
 #include "app/SubModule.h"
@@ -36,14 +37,7 @@ protected:
     TestFiles files;
     std::unique_ptr<MainFrm> w;
 
-    void SetUp() override
-    {
-        // The window's load and start-up's defaults, as the program runs them.
-        w = std::make_unique<MainFrm>(dialogs, loadPictureFile);
-        w->selectType(static_cast<int>(DecorationType::TripleOutline));
-        w->fillFontList(QFontDatabase::families());
-        w->MNU_R_D_Click();
-    }
+    void SetUp() override { w = test::startedSettingsWindow(dialogs); }
 
     // A key released in a number box, after its text became `text`.
     void typeInto(int box, const QString& text)

@@ -3,6 +3,7 @@
 // unchanged, every encoding stays the file's own. Run in C.UTF-8 and on a Japanese desktop.
 #include "FakeDialogs.h"
 #include "FontEntry.h"
+#include "StartedSettingsWindow.h"
 #include "TestFiles.h"
 
 #include "app/SubModule.h"
@@ -57,13 +58,7 @@ protected:
     TestFiles files;
     std::unique_ptr<MainFrm> w;
 
-    void SetUp() override
-    {
-        w = std::make_unique<MainFrm>(dialogs, loadPictureFile);
-        w->selectType(static_cast<int>(DecorationType::TripleOutline));
-        w->fillFontList(QFontDatabase::families());
-        w->MNU_R_D_Click();
-    }
+    void SetUp() override { w = test::startedSettingsWindow(dialogs); }
 
     QString write(const QString& name, const QByteArray& bytes) { return files.write(name, bytes); }
     QByteArray bytes(const QString& name) const { return TestFiles::bytes(files.path(name)); }
@@ -126,7 +121,15 @@ INSTANTIATE_TEST_SUITE_P(WindowsAndInstalledNames, AcceptedFontName,
                          ::testing::Values(u"メイリオ", u"Meiryo", u"Meiryo UI", u"MS Gothic", u"ＭＳ ゴシック",
                                            u"ＭＳ Ｐゴシック", u"ms pgothic", u"ＭＳ 明朝", u"ＭＳ Ｐ明朝", u"MS Mincho",
                                            u"ＭＳ UI Gothic", u"MS UI Gothic", u"IPAPGothic", u"IPA Pゴシック",
-                                           u"IPAMincho", u"IPA明朝", u"ipagothic"));
+                                           u"IPAMincho", u"IPA明朝", u"ipagothic"),
+                         [](const auto& info) {
+                             // The test's name: its place and the name's ASCII letters.
+                             std::string name = "n" + std::to_string(info.index);
+                             for (const QChar c : QString::fromUtf16(info.param))
+                                 if (c.unicode() < 0x80 && c.isLetterOrNumber())
+                                     name += static_cast<char>(c.unicode());
+                             return name;
+                         });
 
 TEST_F(WindowsSettings, EachEncodingStaysTheFilesOwnAndNewFilesAreCp932)
 {
