@@ -139,6 +139,9 @@ TEST_F(WindowsSettings, EachEncodingStaysTheFilesOwnAndNewFilesAreCp932)
         expectRoundTrip(encoded(text, encoding), encoded(text, Encoding::Cp932));
         EXPECT_EQ(w->Combo1->currentText(), QStringLiteral("メイリオ"));
     }
+    // The defaults bring the default face back, in every locale.
+    w->MNU_R_D_Click();
+    EXPECT_EQ(w->Combo1->currentText(), QStringLiteral("ＭＳ Ｐゴシック"));
 }
 
 TEST_F(WindowsSettings, ANameThatIsNotAcceptedLeavesTheBoxAsItWas)
@@ -168,14 +171,14 @@ TEST_F(WindowsSettings, AKalvetraIniInUtf16StaysOneUtf16FileThroughStartAndExit)
     EXPECT_EQ(bytes("Kalvetra.ini"), original);
 }
 
-// The same file drawn by kalvetra-render on a desktop in C.UTF-8 and in ja_JP.UTF-8.
+// The same file drawn by kalvetra-render on desktops in C.UTF-8, ja_JP.UTF-8 and en_US.UTF-8.
 TEST_F(WindowsSettings, ANameSavedInOneLocaleOpensWithTheSameFaceInAnother)
 {
     // The face as this desktop lists it: "IPA明朝" in Japanese, "IPAMincho" otherwise.
     w->Combo1->setCurrentIndex(test::fontEntry(w->Combo1, QStringLiteral("IPAMincho")));
     saveFromWindow("saved.ini");
     const QString saved = files.path("saved.ini");
-    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8"}) {
+    for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8", "en_US.UTF-8"}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("LANG", locale);
         environment.insert("LC_ALL", locale);
@@ -190,9 +193,9 @@ TEST_F(WindowsSettings, ANameSavedInOneLocaleOpensWithTheSameFaceInAnother)
         EXPECT_EQ(TestFiles::bytes(prefix + ".ini"), TestFiles::bytes(saved)) << locale;
     }
     const QImage c(files.path("C.UTF-8.png"));
-    const QImage ja(files.path("ja_JP.UTF-8.png"));
     ASSERT_FALSE(c.isNull());
-    EXPECT_EQ(c, ja);
+    EXPECT_EQ(QImage(files.path("ja_JP.UTF-8.png")), c);
+    EXPECT_EQ(QImage(files.path("en_US.UTF-8.png")), c);
     // And that face is the Mincho, not the default Gothic.
     write("gothic.ini", encoded(windowsSettings(QStringLiteral("IPAGothic")), Encoding::Cp932));
     QProcess gothic;
