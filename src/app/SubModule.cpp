@@ -11,9 +11,9 @@
 #include "ui/about/HelpWindow.h"
 
 #include <QCoreApplication>
-#include <QLineEdit>
 #include <QDir>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
