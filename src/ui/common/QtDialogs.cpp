@@ -28,14 +28,15 @@ QStringList nameFilters(const QString& filter)
 
 FileDialogResult runFileDialog(QObject* owner, const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
-    // Qt's own dialog everywhere: the same behaviour on every desktop, and tests can drive it.
     FileDialogResult result;
+    // As Windows' dialog does, a proposal that cannot name a file fails before anything shows.
     if (!canBeFileName(request.fileName)) {
         result.outcome = DialogOutcome::Failed;
         result.errorNumber = InvalidFileNameErrorNumber;
         result.errorDescription = QStringLiteral("ファイル名が正しくありません。");
         return result;
     }
+    // Qt's own dialog everywhere: the same behaviour on every desktop, and tests can drive it.
     QFileDialog dialog(ownerWidget(owner));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
