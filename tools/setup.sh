@@ -5,10 +5,10 @@ set -euo pipefail
 
 KALVETRA_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libharfbuzz-dev qt6-svg-dev libpolyclipping-dev
+  qt6-base-dev libgl-dev libharfbuzz-dev libfontconfig-dev qt6-svg-dev libpolyclipping-dev
   qt6-translations-l10n locales
   fp-utils libchm-dev libturbojpeg0-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool xclip poppler-utils
   desktop-file-utils appstream dpkg-dev

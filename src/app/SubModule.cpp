@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -136,7 +137,12 @@ CordFrm* SubModule::showCodeTable()
         window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
         window->move(std::max(0, m_frame->mdiArea()->viewport()->width() - window->width()), 0);
-        connect(m_codeTable, &CordFrm::chosen, window, &QWidget::hide);
+        connect(m_codeTable, &CordFrm::chosen, window, [this, window] {
+            window->hide();
+            // Typing goes on in the settings window, after the character just added.
+            m_frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(m_main->parentWidget()));
+            m_main->Text1[0]->setFocus(Qt::OtherFocusReason);
+        });
     }
     auto* window = qobject_cast<QMdiSubWindow*>(m_codeTable->parentWidget());
     window->show();

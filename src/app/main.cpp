@@ -1,5 +1,7 @@
 // Kalvetra: decorated lettering. Starts the program and runs it until the settings window's
 // unload ends it.
+#include "DesktopIdentity.h"
+#include "QtTranslations.h"
 #include "SubModule.h"
 #include "TerminationSignals.h"
 
@@ -10,7 +12,8 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kalvetra"));
+    kalvetra::identifyToDesktop();
+    kalvetra::loadQtJapaneseTranslations(app);
     QApplication::setApplicationVersion(QStringLiteral(KALVETRA_VERSION));
     // The program ends with its settings window, not with its last visible window.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -15,6 +15,13 @@ QList<FilterEntry> parseFilter(const QString& filter)
     return entries;
 }
 
+bool canBeFileName(const QString& name)
+{
+    // The system's limits: one path component of at most 255 bytes, in UTF-8.
+    return !name.contains(u'/') && !name.contains(QChar(u'\0')) && name != u"." && name != u".." &&
+           name.toUtf8().size() <= 255;
+}
+
 QString withDefaultExtension(const QString& path, const QString& defaultExtension)
 {
     if (path.isEmpty() || defaultExtension.isEmpty())

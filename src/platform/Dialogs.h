@@ -66,6 +66,11 @@ struct FilterEntry {
 };
 QList<FilterEntry> parseFilter(const QString& filter);
 
+// Whether a proposed name can name a file here (an empty one proposes nothing and can).
+// A file dialog refuses any other with InvalidFileNameErrorNumber before it shows, as
+// Windows' does, and the program then proposes "無題".
+bool canBeFileName(const QString& name);
+
 // The chosen name with the default extension appended when it has no extension of its own.
 QString withDefaultExtension(const QString& path, const QString& defaultExtension);
 

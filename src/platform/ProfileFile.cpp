@@ -1,6 +1,7 @@
 #include "ProfileFile.h"
 
 #include "Cp932.h"
+#include "ProfileEncoding.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -16,42 +17,66 @@ namespace {
 
 const QByteArray Crlf = QByteArrayLiteral("\r\n");
 
-bool isBlank(char c)
+bool isBlank(char16_t c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-// NOTE: blank and quote bytes never occur as the second byte of a CP932 character, so
-// trimming byte-wise cannot cut a character in half.
+// NOTE: blank and quote bytes never occur as the second byte of a CP932 character, nor
+// within a longer UTF-8 one, so trimming byte-wise cannot cut a character in half.
 QByteArrayView trimmed(QByteArrayView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
+    while (begin < end && isBlank(static_cast<unsigned char>(text[begin])))
         ++begin;
-    while (end > begin && isBlank(text[end - 1]))
+    while (end > begin && isBlank(static_cast<unsigned char>(text[end - 1])))
         --end;
     return text.sliced(begin, end - begin);
 }
 
-char asciiLower(char c)
+// The name as the file would hold it: only the blanks Windows removes, not every space
+// Unicode knows (an ideographic space belongs to the name).
+QString trimmedName(const QString& name)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && isBlank(name[begin].unicode()))
+        ++begin;
+    while (end > begin && isBlank(name[end - 1].unicode()))
+        --end;
+    return name.sliced(begin, end - begin);
 }
 
-// Case-insensitive for the single-byte letters only: a two-byte character is compared as
-// it is, since its second byte may look like an ASCII letter.
-bool sameName(QByteArrayView a, QByteArrayView b)
+char16_t asciiLower(char16_t c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c - 'A' + 'a') : c;
+}
+
+// Names match without regard to the case of the single-byte letters only, as Windows does.
+bool sameName(const QString& a, const QString& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i].unicode()) != asciiLower(b[i].unicode()))
+            return false;
+    return true;
+}
+
+// The same comparison on a file's bytes: a two-byte CP932 character is compared as it is,
+// since its second byte may look like an ASCII letter.
+bool sameName(FileEncoding encoding, QByteArrayView a, QByteArrayView b)
 {
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size();) {
-        if (cp932::characterLength(static_cast<unsigned char>(a[i])) == 2) {
+        if (characterLength(encoding, static_cast<unsigned char>(a[i])) == 2) {
             if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1]))
                 return false;
             i += 2;
         } else {
-            if (asciiLower(a[i]) != asciiLower(b[i]))
+            if (asciiLower(static_cast<unsigned char>(a[i])) != asciiLower(static_cast<unsigned char>(b[i])))
                 return false;
             ++i;
         }
@@ -60,12 +85,12 @@ bool sameName(QByteArrayView a, QByteArrayView b)
 }
 
 // Position of `c` as a character of its own (not the second byte of a two-byte one).
-qsizetype findCharacter(QByteArrayView text, char c, qsizetype from = 0)
+qsizetype findCharacter(FileEncoding encoding, QByteArrayView text, char c, qsizetype from = 0)
 {
     for (qsizetype i = from; i < text.size();) {
         if (text[i] == c)
             return i;
-        i += cp932::characterLength(static_cast<unsigned char>(text[i]));
+        i += characterLength(encoding, static_cast<unsigned char>(text[i]));
     }
     return -1;
 }
@@ -76,7 +101,7 @@ struct Line {
     QByteArrayView value;  // raw text after "=" of a key line
 };
 
-Line classify(QByteArrayView raw)
+Line classify(FileEncoding encoding, QByteArrayView raw)
 {
     if (raw.endsWith('\n'))
         raw.chop(1);
@@ -88,7 +113,7 @@ Line classify(QByteArrayView raw)
     if (text.front() == ';')
         return {Line::Comment, {}, {}};
     if (text.front() == '[') {
-        const qsizetype close = findCharacter(text, ']', 1);
+        const qsizetype close = findCharacter(encoding, text, ']', 1);
         if (close > 0)
             return {Line::Header, trimmed(text.sliced(1, close - 1)), {}};
         return {Line::Other, {}, {}};
@@ -99,7 +124,25 @@ Line classify(QByteArrayView raw)
     return {Line::Key, trimmed(text.first(eq)), text.sliced(eq + 1)};
 }
 
-QByteArray valueOf(QByteArrayView raw)
+// The first characters of `text` that take at most `limit` bytes in CP932, the length the
+// profile functions measure values in whatever the file's encoding.
+QString cutToCp932Length(const QString& text, qsizetype limit)
+{
+    const QByteArray bytes = cp932::encode(text);
+    if (bytes.size() <= limit)
+        return text;
+    // Every character becomes one CP932 character ("?" when it has none): count them.
+    const QByteArray kept = cp932::truncateAtCharacter(bytes, limit);
+    qsizetype characters = 0;
+    for (qsizetype i = 0; i < kept.size(); i += cp932::characterLength(static_cast<unsigned char>(kept[i])))
+        ++characters;
+    qsizetype units = 0;
+    for (; characters > 0 && units < text.size(); --characters)
+        units += text[units].isHighSurrogate() && units + 1 < text.size() && text[units + 1].isLowSurrogate() ? 2 : 1;
+    return text.first(units);
+}
+
+QString valueOf(FileEncoding encoding, QByteArrayView raw)
 {
     QByteArrayView v = trimmed(raw);
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
@@ -108,49 +151,27 @@ QByteArray valueOf(QByteArrayView raw)
     const qsizetype nul = v.indexOf('\0');
     if (nul >= 0)
         v = v.first(nul);
-    // Only the bytes that can be kept are copied: a value may be as long as the file.
-    return cp932::truncateAtCharacter(v.first(std::min(v.size(), MaxValueBytes + 1)).toByteArray(), MaxValueBytes);
+    // Only the bytes that can be kept are decoded: a value may be as long as the file.
+    if (encoding == FileEncoding::Cp932)
+        return cp932::decode(
+            cp932::truncateAtCharacter(v.first(std::min(v.size(), MaxValueBytes + 1)).toByteArray(), MaxValueBytes));
+    // A character takes at most four bytes in UTF-8 and at least one in CP932.
+    return cutToCp932Length(QString::fromUtf8(v.first(std::min(v.size(), 4 * (MaxValueBytes + 1)))), MaxValueBytes);
 }
 
-QByteArray encodedName(const QString& name)
+bool hasLineBreakOrNul(const QString& text)
 {
-    return trimmed(cp932::encode(name)).toByteArray();
-}
-
-bool hasLineBreakOrNul(QByteArrayView text)
-{
-    return text.contains('\r') || text.contains('\n') || text.contains('\0');
+    return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(u'\0'));
 }
 
 // Names and values that would not read back as written (a second line, a key that ends
 // early at its "=", a section that ends early at its "]") are refused instead of written.
-bool storable(QByteArrayView section, QByteArrayView key, QByteArrayView value)
+bool storable(const QString& section, const QString& key, const QString& value)
 {
-    return !section.isEmpty() && !hasLineBreakOrNul(section) && findCharacter(section, ']') < 0 && !key.isEmpty() &&
-           !hasLineBreakOrNul(key) && !key.contains('=') && key.front() != ';' && key.front() != '[' &&
+    return !section.isEmpty() && !hasLineBreakOrNul(section) && !section.contains(u']') && !key.isEmpty() &&
+           !hasLineBreakOrNul(key) && !key.contains(u'=') && key.front() != u';' && key.front() != u'[' &&
            !hasLineBreakOrNul(value);
 }
-
-// The file as lines with their own line ends, read once from start to end.
-class LineReader {
-public:
-    explicit LineReader(QFile& file) : m_file(file) {}
-
-    std::optional<QByteArray> next()
-    {
-        if (m_file.atEnd())
-            return std::nullopt;
-        QByteArray line = m_file.readLine();
-        if (line.isEmpty())
-            return std::nullopt;
-        return line;
-    }
-
-    bool failed() const { return m_file.error() != QFileDevice::NoError; }
-
-private:
-    QFile& m_file;
-};
 
 enum class Presence { Missing, Readable, Unusable };
 
@@ -167,8 +188,9 @@ Presence openForReading(QFile& file)
 // ---- reading ---------------------------------------------------------------------------
 
 struct WantedSection {
-    QByteArray name;
+    QString name;
     std::vector<qsizetype> keys;  // indices into the request
+    QByteArray encodedName;
     enum { NotSeen, Inside, Done } state = NotSeen;
 };
 
@@ -177,30 +199,36 @@ struct WantedSection {
 QList<QString> readStrings(const QString& path, const QList<Key>& keys)
 {
     QList<QString> results(keys.size());
-    std::vector<QByteArray> keyNames;
     std::vector<bool> found(static_cast<size_t>(keys.size()), false);
     std::vector<WantedSection> sections;
     for (qsizetype i = 0; i < keys.size(); ++i) {
-        keyNames.push_back(encodedName(keys[i].key));
-        const QByteArray section = encodedName(keys[i].section);
+        const QString section = trimmedName(keys[i].section);
         auto it = std::find_if(sections.begin(), sections.end(),
                                [&](const WantedSection& s) { return sameName(s.name, section); });
         if (it == sections.end())
-            it = sections.insert(sections.end(), WantedSection{section, {}});
+            it = sections.insert(sections.end(), WantedSection{section, {}, {}});
         it->keys.push_back(i);
     }
 
     QFile file(path);
     if (openForReading(file) != Presence::Readable)
         return results;
-    LineReader reader(file);
+    EncodedLineReader reader(file);
+    const FileEncoding encoding = reader.encoding();
+    // The names in the file's own form, so that no line needs decoding to be matched.
+    std::vector<QByteArray> keyNames;
+    for (const Key& k : keys)
+        keyNames.push_back(encodeText(encoding, trimmedName(k.key)));
+    for (WantedSection& s : sections)
+        s.encodedName = encodeText(encoding, s.name);
+
     size_t open = sections.size();
     WantedSection* current = nullptr;
     while (open > 0) {
-        const std::optional<QByteArray> raw = reader.next();
+        const std::optional<TextLine> raw = reader.next();
         if (!raw)
             break;
-        const Line line = classify(*raw);
+        const Line line = classify(encoding, raw->text);
         if (line.kind == Line::Header) {
             if (current) {
                 current->state = WantedSection::Done;
@@ -209,7 +237,7 @@ QList<QString> readStrings(const QString& path, const QList<Key>& keys)
             current = nullptr;
             // Only the first section of a name counts; a later one of the same name is ignored.
             for (WantedSection& s : sections)
-                if (s.state == WantedSection::NotSeen && sameName(s.name, line.name)) {
+                if (s.state == WantedSection::NotSeen && sameName(encoding, s.encodedName, line.name)) {
                     s.state = WantedSection::Inside;
                     current = &s;
                     break;
@@ -221,9 +249,9 @@ QList<QString> readStrings(const QString& path, const QList<Key>& keys)
         bool all = true;
         for (const qsizetype i : current->keys) {
             const auto k = static_cast<size_t>(i);
-            if (!found[k] && sameName(keyNames[k], line.name)) {
+            if (!found[k] && sameName(encoding, keyNames[k], line.name)) {
                 found[k] = true;
-                results[i] = cp932::decode(valueOf(line.value));
+                results[i] = valueOf(encoding, line.value);
             }
             all = all && found[k];
         }
@@ -246,60 +274,71 @@ QString readString(const QString& path, const QString& section, const QString& k
 namespace {
 
 struct PendingKey {
-    QByteArray key;
-    QByteArray value;
+    QString name;
+    QString value;
+    QByteArray key;  // in the file's form, once the file is open
+    QByteArray encodedValue;
     bool written = false;
 };
 
 struct TargetSection {
-    QByteArray name;
+    QString name;
     std::vector<PendingKey> keys;
+    QByteArray encodedName;
     enum { NotSeen, Inside, Closed } state = NotSeen;
 };
 
 // Copies the old file to the new one line by line, replacing and inserting on the way, so
-// that even a very large file is read only once and never held whole in memory.
+// that even a very large file is read only once and never held whole in memory. Kept
+// lines go back as they were read; new ones are written in the file's encoding.
 class Rewriter {
 public:
-    Rewriter(QSaveFile& out, std::vector<TargetSection>& sections) : m_out(out), m_sections(sections) {}
-
-    void line(const QByteArray& raw)
+    Rewriter(QSaveFile& out, std::vector<TargetSection>& sections, FileEncoding encoding)
+        : m_out(out), m_sections(sections), m_encoding(encoding)
     {
-        const Line parsed = classify(raw);
+        m_out.write(byteOrderMark(encoding));
+    }
+
+    void line(const TextLine& raw)
+    {
+        const Line parsed = classify(m_encoding, raw.text);
         if (parsed.kind == Line::Header) {
             closeCurrent();
             for (TargetSection& s : m_sections)
-                if (s.state == TargetSection::NotSeen && sameName(s.name, parsed.name)) {
+                if (s.state == TargetSection::NotSeen && sameName(m_encoding, s.encodedName, parsed.name)) {
                     s.state = TargetSection::Inside;
                     m_current = &s;
                     break;
                 }
-            write(raw);
+            keep(raw);
             return;
         }
         if (!m_current) {
-            write(raw);
+            keep(raw);
             return;
         }
         // Blank lines and comments after a section's last entry stay between it and the
         // next section: new keys go in before them.
         if (parsed.kind == Line::Blank || parsed.kind == Line::Comment) {
-            m_held += raw;
+            m_held.push_back(raw);
             return;
         }
         flushHeld();
         if (parsed.kind == Line::Key) {
             for (PendingKey& k : m_current->keys)
-                if (!k.written && sameName(k.key, parsed.name)) {
+                if (!k.written && sameName(m_encoding, k.key, parsed.name)) {
                     k.written = true;
-                    const QByteArray replacement = parsed.name.toByteArray() + '=' + k.value + Crlf;
-                    if (replacement != raw)
+                    const QByteArray replacement = parsed.name.toByteArray() + '=' + k.encodedValue + Crlf;
+                    if (replacement == raw.text) {
+                        keep(raw);
+                    } else {
                         m_changed = true;
-                    write(replacement);
+                        add(replacement);
+                    }
                     return;
                 }
         }
-        write(raw);
+        keep(raw);
     }
 
     void finish()
@@ -308,7 +347,7 @@ public:
         for (TargetSection& s : m_sections)
             if (s.state == TargetSection::NotSeen) {
                 startLine();
-                write('[' + s.name + ']' + Crlf);
+                add('[' + s.encodedName + ']' + Crlf);
                 m_current = &s;
                 closeCurrent();
             }
@@ -317,24 +356,31 @@ public:
     bool changed() const { return m_changed; }
 
 private:
-    void write(const QByteArray& bytes)
+    void keep(const TextLine& line)
     {
-        if (bytes.isEmpty())
+        if (line.original.isEmpty())
             return;
-        m_out.write(bytes);
-        m_atLineStart = bytes.endsWith('\n');
+        m_out.write(line.original);
+        m_atLineStart = line.text.endsWith('\n');
+    }
+
+    void add(const QByteArray& text)
+    {
+        m_out.write(fileBytes(m_encoding, text));
+        m_atLineStart = text.endsWith('\n');
     }
 
     // The last line of the old file may lack its line end; a line added after it needs one.
     void startLine()
     {
         if (!m_atLineStart)
-            write(Crlf);
+            add(Crlf);
     }
 
     void flushHeld()
     {
-        write(m_held);
+        for (const TextLine& line : m_held)
+            keep(line);
         m_held.clear();
     }
 
@@ -347,7 +393,7 @@ private:
                 k.written = true;
                 m_changed = true;
                 startLine();
-                write(k.key + '=' + k.value + Crlf);
+                add(k.key + '=' + k.encodedValue + Crlf);
             }
         flushHeld();
         m_current->state = TargetSection::Closed;
@@ -356,8 +402,9 @@ private:
 
     QSaveFile& m_out;
     std::vector<TargetSection>& m_sections;
+    FileEncoding m_encoding;
     TargetSection* m_current = nullptr;
-    QByteArray m_held;
+    std::vector<TextLine> m_held;
     bool m_atLineStart = true;
     bool m_changed = false;
 };
@@ -369,23 +416,22 @@ bool writeStrings(const QString& path, const QList<Entry>& entries)
     std::vector<TargetSection> sections;
     bool allStorable = true;
     for (const Entry& e : entries) {
-        const QByteArray section = encodedName(e.section);
-        const QByteArray key = encodedName(e.key);
-        const QByteArray value = cp932::encode(e.value);
-        if (!storable(section, key, value)) {
+        const QString section = trimmedName(e.section);
+        const QString key = trimmedName(e.key);
+        if (!storable(section, key, e.value)) {
             allStorable = false;
             continue;
         }
         auto s = std::find_if(sections.begin(), sections.end(),
                               [&](const TargetSection& t) { return sameName(t.name, section); });
         if (s == sections.end())
-            s = sections.insert(sections.end(), TargetSection{section, {}});
+            s = sections.insert(sections.end(), TargetSection{section, {}, {}});
         auto k = std::find_if(s->keys.begin(), s->keys.end(),
-                              [&](const PendingKey& p) { return sameName(p.key, key); });
+                              [&](const PendingKey& p) { return sameName(p.name, key); });
         if (k == s->keys.end())
-            s->keys.push_back(PendingKey{key, value});
+            s->keys.push_back(PendingKey{key, e.value, {}, {}});
         else
-            k->value = value;  // a later write of the same key wins, as it would in turn
+            k->value = e.value;  // a later write of the same key wins, as it would in turn
     }
     if (sections.empty())
         return allStorable;
@@ -395,16 +441,27 @@ bool writeStrings(const QString& path, const QList<Entry>& entries)
     // A file that exists but cannot be read must not be replaced by one holding only our keys.
     if (presence == Presence::Unusable)
         return false;
+    std::optional<EncodedLineReader> reader;
+    if (presence == Presence::Readable)
+        reader.emplace(in);
+    // A new file is written as Windows writes one: in CP932.
+    const FileEncoding encoding = reader ? reader->encoding() : FileEncoding::Cp932;
+    for (TargetSection& s : sections) {
+        s.encodedName = encodeText(encoding, s.name);
+        for (PendingKey& k : s.keys) {
+            k.key = encodeText(encoding, k.name);
+            k.encodedValue = encodeText(encoding, k.value);
+        }
+    }
 
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    Rewriter rewriter(out, sections);
-    if (presence == Presence::Readable) {
-        LineReader reader(in);
-        while (const std::optional<QByteArray> raw = reader.next())
+    Rewriter rewriter(out, sections, encoding);
+    if (reader) {
+        while (const std::optional<TextLine> raw = reader->next())
             rewriter.line(*raw);
-        if (reader.failed()) {
+        if (reader->failed()) {
             out.cancelWriting();
             return false;
         }

@@ -1,6 +1,8 @@
 // Private-profile (INI) files as the Windows profile functions read and write them, so
 // that settings files travel between Windows and Linux unchanged: bytes in code page 932,
-// CRLF line ends, names matched without regard to case. QtCore only.
+// or UTF-16 / UTF-8 in a file that starts with a byte-order mark, always written back in
+// the encoding the file has; CRLF line ends, names matched without regard to case.
+// QtCore only.
 #pragma once
 
 #include <QByteArray>
@@ -25,8 +27,8 @@ struct Entry {
 
 // The value of `key` in the first section named `section`, from the first line that names
 // the key: blanks around it removed, a matching pair of surrounding quotes removed, at most
-// MaxValueBytes bytes cut at a character boundary. "" for a missing file, section or key.
-// Never changes the file.
+// MaxValueBytes bytes as measured in CP932 (whatever the file's encoding), cut at a
+// character boundary. "" for a missing file, section or key. Never changes the file.
 QString readString(const QString& path, const QString& section, const QString& key);
 
 // The values of several keys in one pass over the file, in the order of `keys`; each as

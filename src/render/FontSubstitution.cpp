@@ -1,6 +1,6 @@
 #include "FontSubstitution.h"
 
-#include <QFontDatabase>
+#include "FontFamilies.h"
 
 #include <array>
 #include <utility>
@@ -16,7 +16,7 @@ struct Substitute {
 
 // NOTE: fontconfig alone maps these names to a Latin face in the C locale, so the table
 // is applied before Qt ever sees the name.
-constexpr std::array<Substitute, 13> substitutes{{
+constexpr std::array<Substitute, 14> substitutes{{
     {u"ＭＳ Ｐゴシック", u"IPAPGothic", u"IPAGothic"},
     {u"MS PGothic", u"IPAPGothic", u"IPAGothic"},
     {u"ＭＳ ゴシック", u"IPAGothic", u"IPAPGothic"},
@@ -26,6 +26,7 @@ constexpr std::array<Substitute, 13> substitutes{{
     {u"ＭＳ 明朝", u"IPAMincho", u"IPAPMincho"},
     {u"MS Mincho", u"IPAMincho", u"IPAPMincho"},
     {u"MS UI Gothic", u"IPAPGothic", u"IPAGothic"},
+    {u"ＭＳ UI Gothic", u"IPAPGothic", u"IPAGothic"},
     {u"MS UI ゴシック", u"IPAPGothic", u"IPAGothic"},
     {u"メイリオ", u"IPAPGothic", u"IPAGothic"},
     {u"Meiryo", u"IPAPGothic", u"IPAGothic"},
@@ -48,16 +49,26 @@ QString substituteFontFamily(const QString& family)
     if (!s)
         return family;
     const QString preferred = QString::fromUtf16(s->preferred);
-    if (QFontDatabase::hasFamily(preferred))
+    // NOTE: the installed names are asked of fontconfig, not of Qt's list, which holds each
+    // family under one name only - "IPA Pゴシック" on a Japanese desktop.
+    if (isInstalledFontFamily(preferred))
         return preferred;
     const QString fallback = QString::fromUtf16(s->fallback);
-    if (QFontDatabase::hasFamily(fallback))
+    if (isInstalledFontFamily(fallback))
         return fallback;
     // Mincho missing: any IPA Gothic still draws Japanese rather than boxes.
     for (const QString& other : {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")})
-        if (QFontDatabase::hasFamily(other))
+        if (isInstalledFontFamily(other))
             return other;
     return preferred;
+}
+
+QStringList windowsFacesWithSubstitutes()
+{
+    QStringList faces;
+    for (const Substitute& s : substitutes)
+        faces << QString::fromUtf16(s.windowsFace);
+    return faces;
 }
 
 bool hasFontSubstitute(const QString& family)

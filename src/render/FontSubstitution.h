@@ -3,11 +3,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace kalvetra {
 
 // The installed family that stands for `family`; `family` itself when no substitution applies.
 QString substituteFontFamily(const QString& family);
+
+// Every Windows face name of the table, Japanese and English spellings alike.
+QStringList windowsFacesWithSubstitutes();
 
 // True when `family` is one of the Windows faces that has a substitute.
 bool hasFontSubstitute(const QString& family);

@@ -3,12 +3,15 @@
 #include "TextShape.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainterPathStroker>
 #include <QRawFont>
+#include <QTextLayout>
 
 #include <hb-ot.h>
 #include <hb.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -60,42 +63,84 @@ private:
     hb_font_t* m_font = nullptr;
 };
 
-ShapingFont& shapingFontFor(const QFont& font)
+// NOTE: never destroyed - font objects must not outlive the application object's font
+// database at exit. Shaping runs on the interface thread only.
+template <typename Key>
+ShapingFont& cachedShapingFont(const Key& key, const std::function<QRawFont()>& makeRaw)
 {
-    using Key = std::tuple<QString, int, int, bool>;
-    // NOTE: never destroyed - font objects must not outlive the application object's
-    // font database at exit. Shaping runs on the interface thread only.
     static auto* cache = new std::map<Key, std::unique_ptr<ShapingFont>>;
-    const Key key{font.family(), font.pixelSize(), font.weight(), font.italic()};
     auto it = cache->find(key);
     if (it == cache->end()) {
         if (cache->size() > 16)
             cache->clear();
-        it = cache->emplace(key, std::make_unique<ShapingFont>(QRawFont::fromFont(font))).first;
+        it = cache->emplace(key, std::make_unique<ShapingFont>(makeRaw())).first;
     }
     return *it->second;
+}
+
+ShapingFont& shapingFontFor(const QFont& font)
+{
+    using Key = std::tuple<QString, int, int, bool>;
+    return cachedShapingFont(Key{font.family(), font.pixelSize(), font.weight(), font.italic()},
+                             [&] { return QRawFont::fromFont(font); });
+}
+
+ShapingFont& shapingFontFor(const QRawFont& raw)
+{
+    using Key = std::tuple<QString, QString, double, int>;
+    return cachedShapingFont(Key{raw.familyName(), raw.styleName(), raw.pixelSize(), raw.weight()},
+                             [&] { return raw; });
+}
+
+// The face that draws `c` in horizontal writing: the font itself, or for a character it
+// lacks, the face Qt falls back to - so that both directions draw the same glyphs.
+QRawFont faceFor(const QFont& font, const QRawFont& primary, char32_t c)
+{
+    if (primary.supportsCharacter(c))
+        return primary;
+    QTextLayout layout(QString::fromUcs4(&c, 1), font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    return runs.isEmpty() ? primary : runs.first().rawFont();
 }
 
 struct Run {
     int start = 0;
     int length = 0;
     bool upright = false;
+    QRawFont face;  // upright runs: the face that has every character of the run
 };
 
-std::vector<Run> splitRuns(const QString& text)
+char32_t characterAt(const QString& text, int i, int& units)
+{
+    units = 1;
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        units = 2;
+        return QChar::surrogateToUcs4(text[i], text[i + 1]);
+    }
+    return text[i].unicode();
+}
+
+std::vector<Run> splitRuns(const QFont& font, const QRawFont& primary, const QString& text)
 {
     std::vector<Run> runs;
+    std::map<char32_t, QRawFont> faces;  // the text's characters looked up once each
     int i = 0;
     while (i < text.size()) {
-        char32_t c = text[i].unicode();
         int units = 1;
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            units = 2;
-        }
+        const char32_t c = characterAt(text, i, units);
         const bool upright = standsUprightInVerticalText(c);
-        if (runs.empty() || runs.back().upright != upright)
-            runs.push_back({i, 0, upright});
+        QRawFont face;
+        if (upright) {
+            auto it = faces.find(c);
+            if (it == faces.end())
+                it = faces.emplace(c, faceFor(font, primary, c)).first;
+            face = it->second;
+        }
+        if (runs.empty() || runs.back().upright != upright || (upright && !(runs.back().face == face)))
+            runs.push_back({i, 0, upright, face});
         runs.back().length += units;
         i += units;
     }
@@ -158,15 +203,15 @@ VerticalLine layoutVerticalLine(const QFont& font, const QString& text)
     // Centred on the line: the em box of a lying character spans ascent and descent around y 0.
     line.sidewaysBaseline = (metrics.ascent() - metrics.descent()) / 2;
 
-    ShapingFont& shaping = shapingFontFor(font);
-    const bool embolden = font.weight() >= QFont::DemiBold && shaping.raw().weight() < QFont::DemiBold;
-    // The raw font of a face without italic is upright; slant it ourselves.
-    const bool slant = font.italic() && shaping.raw().style() == QFont::StyleNormal;
-
+    const QRawFont primary = shapingFontFor(font).raw();
     std::vector<QPainterPath> pieces;
     double pen = 0.0;
-    for (const Run& run : splitRuns(text)) {
+    for (const Run& run : splitRuns(font, primary, text)) {
         if (run.upright) {
+            const ShapingFont& shaping = run.face == primary ? shapingFontFor(font) : shapingFontFor(run.face);
+            const bool embolden = font.weight() >= QFont::DemiBold && shaping.raw().weight() < QFont::DemiBold;
+            // The raw font of a face without italic is upright; slant it ourselves.
+            const bool slant = font.italic() && shaping.raw().style() == QFont::StyleNormal;
             pen += addUprightRun(pieces, shaping, text, run, pen, embolden, slant);
         } else {
             const QString part = text.mid(run.start, run.length);

@@ -1,5 +1,7 @@
 #include "PlainSettingsControls.h"
 
+#include "render/FontFamilies.h"
+
 namespace kalvetra {
 namespace {
 
@@ -13,7 +15,7 @@ size_t indexOf(Slider slider)
 
 }  // namespace
 
-PlainSettingsControls::PlainSettingsControls(QStringList fonts) : m_fonts(std::move(fonts))
+PlainSettingsControls::PlainSettingsControls(const QStringList& families) : m_fonts(fontListNames(families))
 {
     for (int i = 0; i < SliderCount; ++i)
         m_sliders[static_cast<size_t>(i)] = sliderRange(static_cast<Slider>(i)).designValue;
@@ -90,9 +92,8 @@ void PlainSettingsControls::storeColor(int slot, ColorValue value)
 
 std::optional<QString> PlainSettingsControls::fontListEntry(const QString& name) const
 {
-    for (const QString& font : m_fonts)
-        if (font.compare(name, Qt::CaseInsensitive) == 0)
-            return font;
+    if (const std::optional<qsizetype> i = fontListIndex(m_fonts, name))
+        return m_fonts[*i];
     return std::nullopt;
 }
 

@@ -15,8 +15,9 @@ class PlainSettingsControls final : public SettingsControls {
 public:
     // The controls as the window is designed, before its load and start-up assign anything:
     // sliders at their design values, empty number boxes, nothing checked, no type selected,
-    // no font selected, a black shadow. `fonts` is the font list to choose from.
-    explicit PlainSettingsControls(QStringList fonts);
+    // no font selected, a black shadow. The font list holds `families` and the Windows faces
+    // whose substitute is among them, as the window's list does.
+    explicit PlainSettingsControls(const QStringList& families);
 
     int sliderValue(Slider slider) const override;
     QString numberBoxText(Slider slider) const override;

@@ -1,7 +1,5 @@
 #include "SettingsControls.h"
 
-#include "render/FontSubstitution.h"
-
 namespace kalvetra {
 
 bool SettingsControls::setSliderValue(Slider slider, std::int64_t value)
@@ -23,17 +21,13 @@ bool SettingsControls::setCheckValue(Check check, std::int64_t value)
 
 bool SettingsControls::setFontName(const QString& name)
 {
-    if (const std::optional<QString> entry = fontListEntry(name)) {
-        storeFontName(*entry);
-        return true;
-    }
-    // NOTE: the Windows name is kept rather than its substitute's, so that a settings file
-    // saved here still names a font that Windows has.
-    if (hasFontSubstitute(name) && fontListEntry(substituteFontFamily(name))) {
-        storeFontName(name);
-        return true;
-    }
-    return false;
+    // NOTE: the name is kept as it was given - a Windows face rather than its substitute, a
+    // family in the language the file wrote it in - so that a settings file written back
+    // names the very same font, and one saved here names a font that Windows has.
+    if (!fontListEntry(name))
+        return false;
+    storeFontName(name);
+    return true;
 }
 
 bool SettingsControls::selectType(std::int64_t index)

@@ -66,8 +66,8 @@ public:
 
     // Each assignment returns false and leaves the control as it was when the control does
     // not take the value: a slider value outside its range, a check value other than 0, 1
-    // or 2, a type index other than 0 .. 4, a colour beyond 24 bits, a font name that is not
-    // in the list (a Windows face counts as in the list when its substitute is).
+    // or 2, a type index other than 0 .. 4, a colour beyond 24 bits, a font name for which
+    // the list holds no entry. A font name that is taken is kept as it was given.
     bool setSliderValue(Slider slider, std::int64_t value);
     bool setCheckValue(Check check, std::int64_t value);
     bool setFontName(const QString& name);
@@ -80,7 +80,8 @@ public:
     void applyType(int index);
 
 protected:
-    // Store a value the control has accepted. When the value differs from the old one, the
+    // Store a value the control has accepted (a font name as it was given, which
+    // fontListEntry has found an entry for). When the value differs from the old one, the
     // control reacts as the window's handlers do: a slider with a number box writes its
     // value into the box, a newly selected type runs applyDecorationType.
     virtual void storeSlider(Slider slider, int value) = 0;
@@ -90,7 +91,8 @@ protected:
     virtual void storeSelectedType(DecorationType type) = 0;
     virtual void storeColor(int slot, ColorValue value) = 0;
 
-    // The entry of the font list that `name` picks, in the list's own spelling, if any.
+    // The entry of the font list that stands for the face `name` - under that name or under
+    // the family's name in another language - in the list's own spelling, if any.
     virtual std::optional<QString> fontListEntry(const QString& name) const = 0;
 
     // What applying a type does to the controls: its default colours over slots ① .. ⑤.

@@ -101,6 +101,12 @@ WINDOWS_FILE = (b"[Setting]\r\nSaveMessage=True\r\nAutoSave=False\r\n"
                 b"[Width]\r\nBordering=12\r\nSolid=20\r\n[Shadow]\r\nPosition=3\r\nEnable=1\r\n"
                 b"[View]\r\nType= 0\r\n[Color]\r\nColor0=16711680\r\nColor1=255\r\nColor4=65280\r\n")
 
+def marked_files():
+    text = WINDOWS_FILE.decode("cp932")
+    return [("windows-utf16.ini", b"\xff\xfe" + text.encode("utf-16-le")),
+            ("windows-utf8-bom.ini", b"\xef\xbb\xbf" + text.encode("utf-8"))]
+
+
 HAND_EDITED = (b"; edited by hand\n[font]\nfontsize = \"80\"\nFontSize=90\nFontAspect=12.5\nFontEscape=abc\n"
                b"FontBold=3\n  [ View ]  \ntype=7\n[Color]\nColor0=-1\nColor1=1e3\nColor2= 0x10 \n"
                b"[Font]\nFontSize=100\n[Width]\nBordering=31\nSolid=0\n")
@@ -184,6 +190,10 @@ def main():
     put("profile", "new-section.ini", b"\x83\x4a\x83\x8b\0Key\0\"quoted value\"\0" + WINDOWS_FILE)
     put("profile", "no-fields.ini", HAND_EDITED)
     put("profile", "last-line-without-end.ini", b"Color\0Color9\0 5\0[Color]\r\nColor0=1")
+    # Windows' "Unicode" settings files and UTF-8 ones with a byte-order mark.
+    for name, data in marked_files():
+        put("settings", name, data)
+        put("profile", name, b"Font\0FontName\0" + "メイリオ".encode("cp932") + b"\0" + data)
 
     texts = ["カルベトラ Kalvetra", "ＭＳ Ｐゴシック", "①②③ ｶﾀｶﾅ 髙﨑 ～∥－", "한국어 😀 é"]
     for i, text in enumerate(texts):

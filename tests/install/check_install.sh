@@ -28,6 +28,9 @@ done
 desktop-file-validate "$prefix/share/applications/io.github.kalvetra.Kalvetra.desktop" || fail "the desktop entry is not valid"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/io.github.kalvetra.Kalvetra.metainfo.xml" >"$work/appstream.log" 2>&1 \
   || { cat "$work/appstream.log"; fail "the AppStream metadata is not valid"; }
+# Docks tie the running windows to the entry by their class, the program's name.
+grep -qx "StartupWMClass=Kalvetra" "$prefix/share/applications/io.github.kalvetra.Kalvetra.desktop" \
+  || fail "the desktop entry does not name the windows' class"
 
 # An unprivileged user, who cannot write into the program's folder: the settings go to the
 # user's configuration folder.
@@ -64,7 +67,7 @@ for file in ./usr/bin/kalvetra ./usr/bin/kalvetra-render ./usr/bin/Kalvetra.chm 
   grep -q " $file\$" "$work/contents" || fail "the package lacks $file"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6printsupport6 libpolyclipping22 fonts-ipafont-gothic libchm1 qt6-qpa-plugins; do
+for package in libqt6widgets6 libqt6printsupport6 libpolyclipping22 fonts-ipafont-gothic libchm1 qt6-qpa-plugins qt6-translations-l10n; do
   echo "$depends" | grep -q "$package" || fail "the package does not depend on $package: $depends"
 done
 echo "1 passed, 0 failed"

@@ -1,6 +1,14 @@
 #include "render/CreateFontModule.h"
 #include "render/DecoratedDrawing.h"
+#include "render/RealisedFont.h"
 #include "render/TextShape.h"
+
+#include "PixelAssertions.h"
+
+#include <QFontDatabase>
+#include <QImage>
+#include <QPainter>
+#include <QRawFont>
 
 #include <gtest/gtest.h>
 
@@ -126,4 +134,44 @@ TEST(TextShape, EmptyTextHasNoShape)
     StyleSettings s = record();
     s.FontUpToDown = True;
     EXPECT_TRUE(shapeForSettings(s, QString()).isEmpty());
+}
+
+namespace {
+
+// The shape filled in black on white, its anchor in the middle of the picture.
+QImage drawn(const TextShape& shape)
+{
+    QImage image(400, 700, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(200, 350);
+    for (const QPainterPath& path : shape.surfacePaths())
+        painter.fillPath(path, Qt::black);
+    return image;
+}
+
+}  // namespace
+
+TEST(TextShape, VerticalWritingFallsBackForCharactersTheFaceLacks)
+{
+    const int id = QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+    if (id < 0)
+        GTEST_SKIP() << "DejaVu Sans (fonts-dejavu-core) is not installed";
+    const QString text = QStringLiteral("縦書きです");
+    StyleSettings s = record(QStringLiteral("DejaVu Sans"));
+    s.FontUpToDown = True;
+    ASSERT_FALSE(QRawFont::fromFont(realiseFont(MakeFont(s, 15, {})).font).supportsCharacter(U'縦'));
+    const QImage lacking = drawn(shapeForSettings(s, text));
+
+    // Every character is drawn in the face horizontal writing falls back to: one of the
+    // Japanese faces, exactly as that face draws the line itself - not empty boxes.
+    bool matched = false;
+    for (const QString& face : {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")}) {
+        StyleSettings having = s;
+        having.FontName = face;
+        matched = matched || test::imagesEqual(drawn(shapeForSettings(having, text)), lacking);
+    }
+    EXPECT_TRUE(matched);
+    QFontDatabase::removeApplicationFont(id);
 }

@@ -133,7 +133,7 @@ TEST_F(SettingsFile, EveryKeyRoundTrips)
 {
     PlainSettingsControls saved = startedControls();
     ASSERT_TRUE(saved.setFontName(QStringLiteral("ipamincho")));
-    EXPECT_EQ(saved.fontName(), QStringLiteral("IPAMincho"));  // the list's own spelling
+    EXPECT_EQ(saved.fontName(), QStringLiteral("ipamincho"));  // as given, written back unchanged
     const std::array<int, SliderCount> values = {120, 250, 45, 30, 0, 20};
     for (int i = 0; i < SliderCount; ++i)
         ASSERT_TRUE(saved.setSliderValue(static_cast<Slider>(i), values[static_cast<size_t>(i)]));

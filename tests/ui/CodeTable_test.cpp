@@ -1,4 +1,5 @@
 // The character code table and the About box with its web link.
+#include "FontEntry.h"
 #include "RunningProgram.h"
 
 #include "platform/Shell.h"
@@ -6,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -87,7 +89,7 @@ TEST_F(Tables, PointingShowsTheCharacterLargeWithItsCode)
 TEST_F(Tables, ChoosingACellAppendsItTakesTheFontOverAndHidesTheTable)
 {
     CordFrm* table = program->showCodeTable();
-    const int mincho = table->Combo1->findText(QStringLiteral("IPAMincho"));
+    const int mincho = test::fontEntry(table->Combo1, QStringLiteral("IPAMincho"));
     ASSERT_GE(mincho, 0);
     table->Combo1->setCurrentIndex(mincho);
     EXPECT_NE(main->Combo1->currentIndex(), mincho);  // not until a cell is chosen
@@ -97,16 +99,52 @@ TEST_F(Tables, ChoosingACellAppendsItTakesTheFontOverAndHidesTheTable)
     EXPECT_EQ(main->Text1[0]->text(), QStringLiteral("xAA"));
     EXPECT_EQ(main->Text1[0]->cursorPosition(), 3);
     EXPECT_EQ(main->Combo1->currentIndex(), mincho);
-    EXPECT_EQ(main->Text1[0]->font().family(), QStringLiteral("IPAMincho"));
+    EXPECT_TRUE(sameFontFamily(QFontInfo(main->Text1[0]->font()).family(), QStringLiteral("IPAMincho")));
     EXPECT_TRUE(table->parentWidget()->isHidden());
 
     // Opened again: the same window, shown, refilled, taking over the settings window's font
     // when it becomes active.
-    main->Combo1->setCurrentIndex(main->Combo1->findText(QStringLiteral("IPAGothic")));
+    const int gothic = test::fontEntry(main->Combo1, QStringLiteral("IPAGothic"));
+    main->Combo1->setCurrentIndex(gothic);
     EXPECT_EQ(program->showCodeTable(), table);
     EXPECT_FALSE(table->parentWidget()->isHidden());
     table->activated();
-    EXPECT_EQ(table->Combo1->currentText(), QStringLiteral("IPAGothic"));
+    EXPECT_EQ(table->Combo1->currentIndex(), gothic);
+}
+
+TEST_F(Tables, CellZeroAddsNothingAndTypingGoesOnInTheSettingsWindow)
+{
+    QApplication::setActiveWindow(&program->frame());
+    CordFrm* table = program->showCodeTable();
+    main->Text1[0]->setText(QStringLiteral("x"));
+    table->Command1[0]->click();
+    EXPECT_EQ(main->Text1[0]->text(), QStringLiteral("x"));  // no NUL enters the text
+
+    // Another window was active before the table, and another box had the focus.
+    main->Text2[0]->setFocus();
+    program->createImageWindow();
+    program->showCodeTable();
+    table->Command1[65]->click();
+    EXPECT_TRUE(table->parentWidget()->isHidden());
+    EXPECT_EQ(program->frame().mdiArea()->activeSubWindow(), main->parentWidget());
+    EXPECT_EQ(QApplication::focusWidget(), main->Text1[0]);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("bc"));
+    EXPECT_EQ(main->Text1[0]->text(), QStringLiteral("xAbc"));
+}
+
+TEST_F(Tables, TheTablesAccessKeyReachesItsFontBoxWhileItIsActive)
+{
+    QApplication::setActiveWindow(&program->frame());
+    CordFrm* table = program->showCodeTable();
+    main->Text1[0]->setFocus();
+    program->frame().mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(table->parentWidget()));
+    for (QWidget* start : {QApplication::focusWidget(), static_cast<QWidget*>(table->Combo1)}) {
+        ASSERT_NE(start, nullptr);
+        QTest::keyClick(start, Qt::Key_F, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), table->Combo1);
+        // The settings window's ファイル(&F) menu, which the frame still shows, stays closed.
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    }
 }
 
 TEST(About, VersionText)

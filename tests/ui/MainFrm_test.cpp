@@ -1,5 +1,7 @@
 // The settings window driven as a user drives it, with scripted dialogs.
 #include "FakeDialogs.h"
+#include "FontEntry.h"
+#include "StartedSettingsWindow.h"
 #include "TestFiles.h"
 
 #include "app/SubModule.h"
@@ -9,6 +11,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -37,14 +40,7 @@ protected:
     TestFiles files;
     std::unique_ptr<MainFrm> w;
 
-    void SetUp() override
-    {
-        // The window's load and start-up's defaults, as the program runs them.
-        w = std::make_unique<MainFrm>(dialogs, loadPictureFile);
-        w->selectType(static_cast<int>(DecorationType::TripleOutline));
-        w->fillFontList(QFontDatabase::families());
-        w->MNU_R_D_Click();
-    }
+    void SetUp() override { w = test::startedSettingsWindow(dialogs); }
 
     // A key released in a number box, after its text became `text`.
     void typeInto(int box, const QString& text)
@@ -341,15 +337,16 @@ TEST_F(SettingsWindow, DefaultsKeepTypeShadowTwiceDrawAndShadowColour)
 
 TEST_F(SettingsWindow, FontListOffersTheWindowsFacesThroughTheirSubstitutes)
 {
-    EXPECT_GE(w->Combo1->findText(QStringLiteral("IPAPGothic")), 0);
+    EXPECT_GE(test::fontEntry(w->Combo1, QStringLiteral("IPAPGothic")), 0);
     EXPECT_GE(w->Combo1->findText(QStringLiteral("ＭＳ Ｐゴシック")), 0);
     EXPECT_GE(w->Combo1->findText(QStringLiteral("ＭＳ 明朝")), 0);
     // Choosing a font shows the text box in it.
-    w->Combo1->setCurrentIndex(w->Combo1->findText(QStringLiteral("IPAMincho")));
-    EXPECT_EQ(w->Text1[0]->font().family(), QStringLiteral("IPAMincho"));
+    const int mincho = test::fontEntry(w->Combo1, QStringLiteral("IPAMincho"));
+    w->Combo1->setCurrentIndex(mincho);
+    EXPECT_TRUE(sameFontFamily(QFontInfo(w->Text1[0]->font()).family(), QStringLiteral("IPAMincho")));
     // A name that is not in the list is refused.
     EXPECT_FALSE(w->setFontName(QStringLiteral("No Such Font")));
-    EXPECT_EQ(w->fontName(), QStringLiteral("IPAMincho"));
+    EXPECT_EQ(w->Combo1->currentIndex(), mincho);
 }
 
 TEST_F(SettingsWindow, LabelsAccessKeysFocusTheNextControlThatCanTakeIt)

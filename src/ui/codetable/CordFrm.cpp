@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -60,6 +61,7 @@ CordFrm::CordFrm(MainFrm& settingsWindow, QWidget* parent) : QWidget(parent), m_
     Combo1 = new QComboBox(this);
     Combo1->setGeometry(twipsToPixels(960), twipsToPixels(80), twipsToPixels(1935), Combo1->sizeHint().height());
     Label1->setBuddy(Combo1);
+    Combo1->installEventFilter(this);
     Label2 = new QLabel(this);
     Label2->setGeometry(twipsRect(3000, 0, 255 + 200, 435 + 40));
     Label2->setAutoFillBackground(true);
@@ -134,6 +136,9 @@ void CordFrm::Combo1_Click()
 
 void CordFrm::activated()
 {
+    // The child window itself may hold the focus: its keys pass here first.
+    if (parentWidget())
+        parentWidget()->installEventFilter(this);
     // The table takes the settings window's font over whenever it comes to the front.
     Combo1->setCurrentIndex(m_main.Combo1->currentIndex());
 }
@@ -161,15 +166,45 @@ void CordFrm::choose(int code)
     QFont f = m_main.Text1[0]->font();
     f.setFamily(substituteFontFamily(selectedFont()));
     m_main.Text1[0]->setFont(f);
-    const QString character = cp932::decode(QByteArray(1, static_cast<char>(code)));
-    if (character != QString(QChar(0xFFFD)))
+    // Cell 0 stands for the end of a string: a NUL never enters the text.
+    const QString character = code > 0 ? cp932::decode(QByteArray(1, static_cast<char>(code))) : QString();
+    if (!character.isEmpty() && character != QString(QChar(0xFFFD)))
         m_main.Text1[0]->setText(m_main.Text1[0]->text() + character);
     m_main.Text1[0]->setCursorPosition(static_cast<int>(m_main.Text1[0]->text().size()));
     emit chosen();
 }
 
+bool CordFrm::isAccessKey(const QKeyEvent* event) const
+{
+    return QKeySequence(event->keyCombination()) == QKeySequence::mnemonic(Label1->text());
+}
+
+bool CordFrm::takeAccessKey(QEvent* event)
+{
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (!isAccessKey(key))
+        return false;
+    // NOTE: the frame keeps the settings window's menus while the table is active, and their
+    // ファイル(&F) shares the key: claiming it here first lets it reach the table's font box.
+    key->accept();
+    if (event->type() == QEvent::KeyPress)
+        Combo1->setFocus(Qt::ShortcutFocusReason);
+    return true;
+}
+
+bool CordFrm::event(QEvent* event)
+{
+    if (takeAccessKey(event))
+        return true;
+    return QWidget::event(event);
+}
+
 bool CordFrm::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((watched == Combo1 || watched == parentWidget()) && takeAccessKey(event))
+        return true;
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         if (watched == Label1) {
             hidePreview();

@@ -11,6 +11,7 @@
 #include <array>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 
@@ -49,6 +50,7 @@ signals:
     void chosen();
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
@@ -57,6 +59,9 @@ private:
     void hidePreview();
     void choose(int code);
     QString selectedFont() const;
+    bool isAccessKey(const QKeyEvent* event) const;
+    // フォント(&F) takes the focus to the font box; true when `event` was that key.
+    bool takeAccessKey(QEvent* event);
 
     MainFrm& m_main;
 };

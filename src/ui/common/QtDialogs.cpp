@@ -15,6 +15,8 @@ QWidget* ownerWidget(QObject* owner)
 }
 
 // "設定ファイル(*.ini)|*.ini" -> "設定ファイル(*.ini) (*.ini)", as Qt wants its name filters.
+// The dialog hides the patterns Qt reads from the last parentheses, so each entry shows its
+// description exactly as the program gives it.
 QStringList nameFilters(const QString& filter)
 {
     QStringList filters;
@@ -26,9 +28,18 @@ QStringList nameFilters(const QString& filter)
 
 FileDialogResult runFileDialog(QObject* owner, const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
+    FileDialogResult result;
+    // As Windows' dialog does, a proposal that cannot name a file fails before anything shows.
+    if (!canBeFileName(request.fileName)) {
+        result.outcome = DialogOutcome::Failed;
+        result.errorNumber = InvalidFileNameErrorNumber;
+        result.errorDescription = QStringLiteral("ファイル名が正しくありません。");
+        return result;
+    }
     // Qt's own dialog everywhere: the same behaviour on every desktop, and tests can drive it.
     QFileDialog dialog(ownerWidget(owner));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters(request.filter));
@@ -37,7 +48,6 @@ FileDialogResult runFileDialog(QObject* owner, const FileDialogRequest& request,
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
-    FileDialogResult result;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         result.outcome = DialogOutcome::Cancelled;
         result.errorNumber = CancelErrorNumber;

@@ -2,6 +2,7 @@
 // side of the window. The handlers are in MainFrmHandlers.cpp.
 #include "MainFrm.h"
 
+#include "render/FontFamilies.h"
 #include "render/FontSubstitution.h"
 #include "ui/common/FileDrop.h"
 #include "ui/common/FrameStyle.h"
@@ -369,7 +370,14 @@ void MainFrm::storeCheck(Check check, int value)
 
 void MainFrm::storeFontName(const QString& name)
 {
-    Combo1->setCurrentIndex(Combo1->findText(name, Qt::MatchFixedString));
+    const std::optional<qsizetype> i = fontListIndex(fontListItems(), name);
+    if (!i)
+        return;
+    // The entry shows the name as it was given: the family in the language a settings file
+    // wrote it in, a Windows face in the case the file spelt it.
+    if (Combo1->itemText(static_cast<int>(*i)) != name)
+        Combo1->setItemText(static_cast<int>(*i), name);
+    Combo1->setCurrentIndex(static_cast<int>(*i));
 }
 
 void MainFrm::storeSelectedType(DecorationType type)
@@ -386,25 +394,25 @@ void MainFrm::storeColor(int slot, ColorValue value)
 
 std::optional<QString> MainFrm::fontListEntry(const QString& name) const
 {
-    const int i = Combo1->findText(name, Qt::MatchFixedString);
-    if (i < 0)
-        return std::nullopt;
-    return Combo1->itemText(i);
+    if (const std::optional<qsizetype> i = fontListIndex(fontListItems(), name))
+        return Combo1->itemText(static_cast<int>(*i));
+    return std::nullopt;
+}
+
+QStringList MainFrm::fontListItems() const
+{
+    QStringList items;
+    for (int i = 0; i < Combo1->count(); ++i)
+        items << Combo1->itemText(i);
+    return items;
 }
 
 void MainFrm::fillFontList(const QStringList& families)
 {
     // Adding names selects nothing and runs no handler, as the list's AddItem does.
-    QStringList names = families;
-    for (const char16_t* windowsFace : {u"ＭＳ Ｐゴシック", u"ＭＳ ゴシック", u"ＭＳ Ｐ明朝", u"ＭＳ 明朝", u"MS UI Gothic"}) {
-        const QString face = QString::fromUtf16(windowsFace);
-        // The Windows faces that a settings file names are offered through their substitutes.
-        if (!names.contains(face) && families.contains(substituteFontFamily(face)))
-            names << face;
-    }
     const QSignalBlocker blocker(Combo1);
     Combo1->clear();
-    Combo1->addItems(names);
+    Combo1->addItems(fontListNames(families));
     Combo1->setCurrentIndex(-1);
 }
 

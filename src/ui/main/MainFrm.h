@@ -53,7 +53,8 @@ public:
     QString saveFile;               // the program's own settings file
     QString BackgroundPicturePath;  // the background picture chosen with 背景画, or empty
 
-    // The font list of Combo1 (start-up step 5).
+    // The font list of Combo1 (start-up step 5): the installed families and the Windows
+    // faces whose substitute is among them.
     void fillFontList(const QStringList& families);
 
     // Handlers and commands the program and other windows call.
@@ -155,6 +156,7 @@ private:
     void setTabOrder();
 
     QSlider* sliderOf(Slider slider) const;
+    QStringList fontListItems() const;
     CheckBox* checkOf(Check check) const;
 
     // Handlers of the window's controls.
