@@ -500,6 +500,8 @@ TEST(MetafileTime, AWidePenOverALongPolylineOnceHeldTheProgramForTwentySeconds)
     using namespace kalvetra::imagefile;
     const Picture p = readWmf(ByteView(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                               ReferenceDevice::atDpi(96), 500);
-    EXPECT_LT(clock.elapsed(), 3000);
+    // The fault took 20 s; the bound is loose so that a machine busy with other work (a
+    // parallel build, the sanitizers) does not fail it.
+    EXPECT_LT(clock.elapsed(), 12000);
     EXPECT_EQ(p.error, PictureError::TooComplex);
 }

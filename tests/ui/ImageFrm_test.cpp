@@ -40,10 +40,11 @@ protected:
 
     QMdiSubWindow* windowOf(ImageFrm* image) { return qobject_cast<QMdiSubWindow*>(image->parentWidget()); }
 
-    // Lets the 500 ms throttle run out.
+    // Lets the 500 ms throttle run out; a drawing replayed at its end starts another, and a
+    // loaded machine stretches both.
     static void waitForThrottle(ImageFrm* image)
     {
-        for (int i = 0; i < 40 && !image->printReady; ++i)
+        for (int i = 0; i < 200 && !image->printReady; ++i)
             QTest::qWait(25);
         ASSERT_TRUE(image->printReady);
     }
