@@ -291,7 +291,8 @@ void ImageFrm::dragTo(const QPointF& position)
     canvas.clear();
     const DecorationType type = m_main.selectedType();
     m_renderer.draw(canvas.image(), shapeForSettings(settings, settings.DrawText),
-                    planDragSketch(type, settings.Bordering, textX, textY), settings.Colors, Engine::Fast);
+                    planDragSketch(type, settings.Bordering, textX, textY), settings.Colors, settings.Gradients,
+                    Engine::Fast);
     m_paintFromDrawing = true;
     Picture1->update();
     printReady = true;
