@@ -103,6 +103,12 @@ void SettingsControls::turnGradientsOff()
         setGradientEnabled(slot, 0);
 }
 
+void SettingsControls::resetGradients()
+{
+    for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot)
+        storeGradient(slot, LayerGradient{});
+}
+
 void SettingsControls::applyType(int index)
 {
     applyDecorationType(decorationTypeFromIndex(index));

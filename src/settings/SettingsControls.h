@@ -84,6 +84,8 @@ public:
     bool setGradientHorizontal(int slot, std::int64_t value);
     // Every layer flat again, their second colours and directions kept for the next time.
     void turnGradientsOff();
+    // Every gradient back to how the window starts: off, white, top to bottom.
+    void resetGradients();
 
     // Option1_Click(index) called as a method: applies the type even when it is the one
     // already selected. An index outside 0 .. 4 applies nothing.

@@ -110,9 +110,9 @@ void loadSetting(const QString& file, SettingsControls& controls)
         anyGradientKey = anyGradientKey || (isGradientKey(SettingsKeys[i]) && !value.isEmpty());
     }
     // A file without gradients (every file the program on Windows wrote) shows flat layers,
-    // whatever the window showed before.
+    // whatever the window showed before, and so is saved again without them.
     if (!anyGradientKey && QFileInfo::exists(file))
-        controls.turnGradientsOff();
+        controls.resetGradients();
 }
 
 QList<profile::Entry> settingsEntries(const SettingsControls& controls, const QString& file)

@@ -14,7 +14,7 @@ namespace kalvetra {
 // Reads every settings key of `file` into its control, in the order of the key table; a
 // key that is missing, unreadable or refused by its control leaves that control as it was.
 // Because the type comes before the colours, stored colours win over the type's own. A file
-// without a single gradient key makes every layer flat. Never fails; a missing file changes
+// without a single gradient key resets every gradient (flat layers). Never fails; a missing file changes
 // nothing.
 void loadSetting(const QString& file, SettingsControls& controls);
 
