@@ -1,5 +1,6 @@
 #include "Compositing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -137,6 +138,20 @@ void compositeCoverage(QImage& surface, const Coverage& coverage, int dx, int dy
     if (ramp.constantAlongRows()) {
         forEachRow(surface, coverage, dx, dy, [&ramp](std::uint32_t* d, const std::uint8_t* a, int width, int x, int y) {
             flatRow(d, a, width, ramp.pixelAt(x, y));
+        });
+        return;
+    }
+    if (ramp.constantDownColumns()) {
+        // One row of colours serves every row.
+        const QRect target = coverage.rect().translated(dx, dy).intersected(surface.rect());
+        thread_local std::vector<std::uint32_t> colors;
+        colors.resize(static_cast<size_t>(std::max(target.width(), 0)));
+        for (int i = 0; i < target.width(); ++i)
+            colors[static_cast<size_t>(i)] = ramp.pixelAt(target.left() + i, 0);
+        const std::uint32_t* c = colors.data();
+        forEachRow(surface, coverage, dx, dy, [c](std::uint32_t* d, const std::uint8_t* a, int width, int, int) {
+            compositeRow(
+                d, a, width, [d, c](int i) { std::copy(c + i, c + i + 16, d + i); }, [c](int i) { return c[i]; });
         });
         return;
     }
