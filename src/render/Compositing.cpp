@@ -158,12 +158,7 @@ void compositeCoverage(QImage& surface, const Coverage& coverage, int dx, int dy
     forEachRow(surface, coverage, dx, dy, [&ramp](std::uint32_t* d, const std::uint8_t* a, int width, int x, int y) {
         auto colorAt = [&ramp, x, y](int i) { return ramp.pixelAt(x + i, y); };
         compositeRow(
-            d, a, width,
-            [d, &colorAt](int i) {
-                for (int q = i; q < i + 16; ++q)
-                    d[q] = colorAt(q);
-            },
-            colorAt);
+            d, a, width, [d, &ramp, x, y](int i) { ramp.fillRow(d + i, x + i, y, 16); }, colorAt);
     });
 }
 

@@ -35,6 +35,13 @@ public:
         const std::int64_t v = (m_origin + x * m_stepX + y * m_stepY) >> FractionBits;
         return static_cast<int>(std::clamp<std::int64_t>(v, 0, Steps - 1));
     }
+    // The colours of `n` pixels from (x, y) to the right, as pixelAt gives them.
+    void fillRow(std::uint32_t* out, int x, int y, int n) const
+    {
+        std::int64_t v = m_origin + x * m_stepX + y * m_stepY;
+        for (int i = 0; i < n; ++i, v += m_stepX)
+            out[i] = m_colors[static_cast<size_t>(std::clamp<std::int64_t>(v >> FractionBits, 0, Steps - 1))];
+    }
     // The whole row has one colour (a gradient along y only).
     bool constantAlongRows() const { return m_stepX == 0; }
     // Every row has the same colours (a gradient along x only).
