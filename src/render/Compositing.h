@@ -46,7 +46,6 @@ public:
     bool constantAlongRows() const { return m_stepX == 0; }
     // Every row has the same colours (a gradient along x only).
     bool constantDownColumns() const { return m_stepY == 0; }
-    const std::uint32_t* colors() const { return m_colors.data(); }
 
 private:
     static constexpr int FractionBits = 16;
