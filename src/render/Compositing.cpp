@@ -151,7 +151,17 @@ void compositeCoverage(QImage& surface, const Coverage& coverage, int dx, int dy
         const std::uint32_t* c = colors.data();
         forEachRow(surface, coverage, dx, dy, [c](std::uint32_t* d, const std::uint8_t* a, int width, int, int) {
             compositeRow(
-                d, a, width, [d, c](int i) { std::copy(c + i, c + i + 16, d + i); }, [c](int i) { return c[i]; });
+                d, a, width,
+                [d, c](int i) {
+#if defined(__SSE2__)
+                    for (int q = i; q < i + 16; q += 4)
+                        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + q),
+                                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + q)));
+#else
+                    std::copy(c + i, c + i + 16, d + i);
+#endif
+                },
+                [c](int i) { return c[i]; });
         });
         return;
     }

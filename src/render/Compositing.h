@@ -39,6 +39,14 @@ public:
     void fillRow(std::uint32_t* out, int x, int y, int n) const
     {
         std::int64_t v = m_origin + x * m_stepX + y * m_stepY;
+        const std::int64_t last = v + (n - 1) * m_stepX;
+        constexpr std::int64_t top = std::int64_t(Steps) << FractionBits;
+        if (std::min(v, last) >= 0 && std::max(v, last) < top) {
+            // The index moves one way: inside at both ends, inside all along.
+            for (int i = 0; i < n; ++i, v += m_stepX)
+                out[i] = m_colors[static_cast<size_t>(v >> FractionBits)];
+            return;
+        }
         for (int i = 0; i < n; ++i, v += m_stepX)
             out[i] = m_colors[static_cast<size_t>(std::clamp<std::int64_t>(v >> FractionBits, 0, Steps - 1))];
     }
