@@ -1,4 +1,5 @@
 #include "render/ColorGuide.h"
+#include "render/Compositing.h"
 #include "render/DecoratedDrawing.h"
 #include "render/GradientGeometry.h"
 
@@ -122,6 +123,31 @@ TEST(GradientColours, AtAnAngleTheGradientTurnsWithTheText)
     const std::vector<QRgb> across = faceAlongWalk(image, {1, -1});
     ASSERT_GT(across.size(), 20u);
     EXPECT_NEAR(qRed(across.front()), qRed(across.back()), 3);
+}
+
+TEST(GradientRamp, TheEndColoursAreExactAtTheEndsAndBeyondAndHalfWayIsTheMix)
+{
+    // Pixel centres lie at y + 0.5: the line runs from the centre of row 0 to that of row 100.
+    const GradientRamp ramp(GradientLine{QPointF(3.5, 0.5), QPointF(3.5, 100.5), Red, colorValue(0, 255, 100)});
+    EXPECT_TRUE(ramp.constantAlongRows());
+    for (int x : {-1000, 0, 3, 5000}) {
+        EXPECT_EQ(ramp.pixelAt(x, 0), toArgb(Red));
+        EXPECT_EQ(ramp.pixelAt(x, -40), toArgb(Red));
+        EXPECT_EQ(ramp.pixelAt(x, 100), toArgb(colorValue(0, 255, 100)));
+        EXPECT_EQ(ramp.pixelAt(x, 100000), toArgb(colorValue(0, 255, 100)));
+        const QRgb middle = ramp.pixelAt(x, 50);
+        EXPECT_NEAR(qRed(middle), 127.5, 1.0);
+        EXPECT_NEAR(qGreen(middle), 127.5, 1.0);
+        EXPECT_NEAR(qBlue(middle), 50, 1.0);
+    }
+    // Along a row at an angle, a run of colours is what the pixels give one by one.
+    const GradientRamp slanted(GradientLine{QPointF(-20, 7), QPointF(90, 61), Red, Blue});
+    std::uint32_t run[40];
+    for (const QPoint start : {QPoint(-30, 12), QPoint(10, 30)}) {  // reaching past the start; inside
+        slanted.fillRow(run, start.x(), start.y(), 40);
+        for (int i = 0; i < 40; ++i)
+            ASSERT_EQ(run[i], slanted.pixelAt(start.x() + i, start.y())) << i;
+    }
 }
 
 TEST(GradientGeometry, TheExtentIsTheLayersOutlineInTheTextsFrame)
