@@ -2,11 +2,12 @@
 # The gradient dialog through the real window: open it from the settings window's カラー frame
 # with the keyboard, turn on ⑤'s gradient, choose its second colour in the real colour dialog,
 # make an image and save it; the picture shows the gradient, the settings file keeps it, and
-# the next start draws it again.
-# usage: drive_gradient.sh KALVETRA PROBE
+# the next start draws it again; kalvetra-render reads and writes the window's file byte for byte.
+# usage: drive_gradient.sh KALVETRA PROBE KALVETRA-RENDER
 set -euo pipefail
 program="$1"
 probe="$2"
+render="$3"
 
 for tool in Xvfb xdotool xclip; do
   if ! command -v "$tool" >/dev/null; then
@@ -115,6 +116,12 @@ exit_program
 grep -q $'^\[Gradient\]\r$' "$work/Kalvetra.ini" || fail "Kalvetra.ini has no [Gradient] section"
 grep -q $'^Enable4=1\r$' "$work/Kalvetra.ini" || fail "Kalvetra.ini does not have ⑤'s gradient on"
 grep -q $'^Color4=16776960\r$' "$work/Kalvetra.ini" || fail "Kalvetra.ini does not hold cyan as ⑤'s second colour"
+
+# The command line reads the window's file and writes it back as it was.
+cp "$work/Kalvetra.ini" "$work/copy.ini"
+"$render" --settings "$work/Kalvetra.ini" --save-settings "$work/copy.ini" 2>/dev/null ||
+  fail "kalvetra-render could not read and save the window's settings"
+cmp -s "$work/Kalvetra.ini" "$work/copy.ini" || fail "kalvetra-render changed the window's settings file"
 
 # The next start reads it back.
 start_program
