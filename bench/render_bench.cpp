@@ -5,6 +5,9 @@
 //   S1: 800x200, "カルベトラ Kalvetra", size 50, triple outline, Bordering 5, shadow at 9, centred.
 //   S2: 1920x1080, "文字", size 500, solid outline, Bordering 30, Solid 20 (N = 100), shadow at 20,
 //       anchor (960, 800).
+//   S2 with gradients: the same with a gradient over each of the four layers, top to bottom
+//       (rows of one colour), left to right, and at an angle of 30 degrees (flat as well, for
+//       the ratio).
 #include "BenchMain.h"
 #include "Scenarios.h"
 
@@ -18,6 +21,22 @@ using namespace kalvetra;
 using namespace kalvetra::bench;
 
 namespace {
+
+// `sc` with a gradient over each layer colour ② .. ⑤.
+Scenario withGradients(Scenario sc, bool horizontal)
+{
+    const ColorValue ends[] = {colorValue(0, 160, 255), colorValue(255, 230, 0), colorValue(255, 120, 0),
+                               colorValue(255, 230, 0)};
+    for (int i = 0; i < GradientLayerCount; ++i)
+        sc.settings.Gradients[static_cast<size_t>(i)] = LayerGradient{true, ends[i], horizontal};
+    return sc;
+}
+
+Scenario angled(Scenario sc)
+{
+    sc.settings.FontEscape = 30;
+    return sc;
+}
 
 // Stamps drawn per iteration by the literal engines on the heavy scenario.
 constexpr std::int64_t SlowShare = 600;
@@ -37,7 +56,7 @@ void drawScenario(benchmark::State& state, const Scenario& sc, Engine engine, bo
         DecorationRenderer& renderer = freshBuffers ? fresh : kept;
         canvas.setBackColor(sc.settings.Colors[BackgroundSlot]);
         const PreparedDrawing d = preparePrintFont(sc.settings, sc.type, sc.anchor);
-        renderer.draw(canvas.image(), d.shape, d.plan, sc.settings.Colors, engine, limit);
+        renderer.draw(canvas.image(), d.shape, d.plan, sc.settings.Colors, sc.settings.Gradients, engine, limit);
         benchmark::DoNotOptimize(canvas.image().constBits());
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         state.SetIterationTime(elapsed.count() * scale);
@@ -134,6 +153,16 @@ void registerAll()
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
     }
+    const std::pair<const char*, Scenario> gradients[] = {
+        {"S2/fast/gradients-vertical/warm", withGradients(s2(), false)},
+        {"S2/fast/gradients-horizontal/warm", withGradients(s2(), true)},
+        {"S2-angle30/fast/warm", angled(s2())},
+        {"S2-angle30/fast/gradients-vertical/warm", withGradients(angled(s2()), false)},
+    };
+    for (const auto& [name, sc] : gradients)
+        benchmark::RegisterBenchmark(name, [sc](benchmark::State& st) { drawScenario(st, sc, Engine::Fast, false); })
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("S2/fast/moved", [](benchmark::State& st) {
         drawChanging(st, s2(), [](Scenario& sc, int i) { sc.anchor = {900 + (i & 1) * 40, 780 + (i & 1) * 30}; });
     })->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -80,6 +80,28 @@ struct Parser {
         }
         return static_cast<int>(*v);
     }
+
+    // "R,G,B", each part 0 to 255.
+    std::optional<ColorValue> colorValueOf(const QString& option)
+    {
+        const auto text = value(option);
+        if (!text)
+            return std::nullopt;
+        const QStringList parts = text->split(u',');
+        std::array<int, 3> rgb{};
+        bool ok = parts.size() == 3;
+        for (int i = 0; ok && i < 3; ++i) {
+            const auto c = parseInteger(parts[i].trimmed());
+            ok = c && *c >= 0 && *c <= 255;
+            if (ok)
+                rgb[static_cast<size_t>(i)] = static_cast<int>(*c);
+        }
+        if (!ok) {
+            fail(QStringLiteral("%1: \"%2\" is not a colour R,G,B with each part 0 to 255").arg(option, *text));
+            return std::nullopt;
+        }
+        return colorValue(rgb[0], rgb[1], rgb[2]);
+    }
 };
 
 // "a, b or c".
@@ -88,6 +110,15 @@ QString namesInWords(const QStringList& names)
     if (names.size() < 2)
         return names.join(QString());
     return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + names.last();
+}
+
+// The layer number 1 .. 4 at the end of an option such as "--gradient3", or nothing.
+std::optional<int> layerNumberAfter(const QString& arg, QStringView prefix)
+{
+    if (!arg.startsWith(prefix) || arg.size() != prefix.size() + 1)
+        return std::nullopt;
+    const int n = arg.back().unicode() - u'0';
+    return n >= 1 && n <= GradientLayerCount ? std::optional<int>(n) : std::nullopt;
 }
 
 }  // namespace
@@ -121,6 +152,14 @@ PlainSettingsControls settingsControls(const SettingOverrides& o, const QString&
     for (int slot = 0; slot < ColorSlotCount; ++slot)
         if (const auto& v = o.colors[static_cast<size_t>(slot)])
             c.setColor(slot, *v);
+    for (int layer = 1; layer <= GradientLayerCount; ++layer) {
+        if (const auto& v = o.gradientColors[static_cast<size_t>(layer - 1)]) {
+            c.setGradientColor(layer, *v);
+            c.setGradientEnabled(layer, 1);
+        }
+        if (o.gradientHorizontal[static_cast<size_t>(layer - 1)])
+            c.setGradientHorizontal(layer, 1);
+    }
     return c;
 }
 
@@ -204,21 +243,13 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 set.sliders[static_cast<size_t>(Slider::ShadowPosition)] = *v;
         } else if (arg.startsWith(u"--color") && arg.size() == 8 && arg[7] >= u'0' && arg[7] <= u'5') {
             const int slot = arg[7].unicode() - u'0';
-            if (const auto text = p.value(arg)) {
-                const QStringList parts = text->split(u',');
-                std::array<int, 3> rgb{};
-                bool ok = parts.size() == 3;
-                for (int i = 0; ok && i < 3; ++i) {
-                    const auto c = parseInteger(parts[i].trimmed());
-                    ok = c && *c >= 0 && *c <= 255;
-                    if (ok)
-                        rgb[static_cast<size_t>(i)] = static_cast<int>(*c);
-                }
-                if (!ok)
-                    p.fail(QStringLiteral("%1: \"%2\" is not a colour R,G,B with each part 0 to 255").arg(arg, *text));
-                else
-                    set.colors[static_cast<size_t>(slot)] = colorValue(rgb[0], rgb[1], rgb[2]);
-            }
+            if (const auto v = p.colorValueOf(arg))
+                set.colors[static_cast<size_t>(slot)] = *v;
+        } else if (const auto layer = layerNumberAfter(arg, u"--gradient")) {
+            if (const auto v = p.colorValueOf(arg))
+                set.gradientColors[static_cast<size_t>(*layer - 1)] = *v;
+        } else if (const auto layer = layerNumberAfter(arg, u"--gradient-horizontal")) {
+            set.gradientHorizontal[static_cast<size_t>(*layer - 1)] = true;
         } else if (arg == u"--canvas") {
             if (const auto text = p.value(arg)) {
                 const auto v = parsePair(text->toLower(), u'x');
@@ -328,6 +359,9 @@ QString usageText()
         "  --shadow                 draw the shadow\n"
         "  --shadow-position 0..20  shadow offset in pixels (default 9)\n"
         "  --color0 .. --color5 R,G,B  background, the four layers from outside in, shadow\n"
+        "  --gradient1 .. --gradient4 R,G,B  a gradient over layer 1 .. 4 from its colour to\n"
+        "                           this one, top to bottom\n"
+        "  --gradient-horizontal1 .. --gradient-horizontal4  that gradient left to right\n"
         "  --canvas WxH             canvas size (default: the drawing plus a 16-pixel margin)\n"
         "  --anchor X,Y             middle of the text's baseline (default: drawing centred)\n"
         "  --background-picture F   picture under everything, at the top-left corner\n"

@@ -28,6 +28,10 @@ struct SettingOverrides {
     std::array<bool, CheckCount> checked{};               // by Check: switched on
     std::optional<int> type;
     std::array<std::optional<ColorValue>, ColorSlotCount> colors;
+    // By layer 1 .. 4 (colours ② .. ⑤): the second colour, which turns the gradient on, and
+    // the direction left to right.
+    std::array<std::optional<ColorValue>, GradientLayerCount> gradientColors;
+    std::array<bool, GradientLayerCount> gradientHorizontal{};
 };
 
 struct RenderOptions {

@@ -1,5 +1,7 @@
 #include "Compositing.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #if defined(__SSE2__)
@@ -16,8 +18,8 @@ inline std::uint32_t divide255(std::uint32_t x)
     return (x + (x >> 8)) >> 8;
 }
 
-// One pixel of the layer over the surface, premultiplied, rounded to nearest.
-inline std::uint32_t blendPixel(std::uint32_t p, std::uint32_t alpha, const std::uint32_t (&src)[4], std::uint32_t srcPixel)
+// One pixel of the layer (opaque `srcPixel`) over the surface, premultiplied, rounded to nearest.
+inline std::uint32_t blendPixel(std::uint32_t p, std::uint32_t alpha, std::uint32_t srcPixel)
 {
     if (alpha == 0)
         return p;
@@ -26,51 +28,148 @@ inline std::uint32_t blendPixel(std::uint32_t p, std::uint32_t alpha, const std:
     const std::uint32_t inverse = 255 - alpha;
     std::uint32_t out = 0;
     for (int c = 0; c < 4; ++c) {
+        const std::uint32_t sc = srcPixel >> (8 * c) & 0xFF;
         const std::uint32_t dc = p >> (8 * c) & 0xFF;
-        out |= divide255(src[c] * alpha + dc * inverse) << (8 * c);
+        out |= divide255(sc * alpha + dc * inverse) << (8 * c);
     }
     return out;
+}
+
+// Walks a row of coverage `a` over surface row `d`, `width` pixels: runs of sixteen empty
+// pixels are skipped, runs of sixteen full ones filled with fill(i, 16), the rest blended
+// one by one with the colour colorAt(i).
+template <typename Fill, typename ColorAt>
+inline void compositeRow(std::uint32_t* d, const std::uint8_t* a, int width, Fill&& fill, ColorAt&& colorAt)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    // Lettering is mostly empty or solid: skip or fill sixteen pixels at a time.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi8(static_cast<char>(0xFF));
+    while (i + 16 <= width) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)) == 0xFFFF) {
+            i += 16;
+            continue;
+        }
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, full)) == 0xFFFF) {
+            fill(i);
+            i += 16;
+            continue;
+        }
+        for (const int end = i + 16; i < end; ++i)
+            if (a[i] != 0)
+                d[i] = blendPixel(d[i], a[i], colorAt(i));
+    }
+#else
+    (void)fill;
+#endif
+    for (; i < width; ++i)
+        if (a[i] != 0)
+            d[i] = blendPixel(d[i], a[i], colorAt(i));
+}
+
+inline void flatRow(std::uint32_t* d, const std::uint8_t* a, int width, std::uint32_t srcPixel)
+{
+    compositeRow(
+        d, a, width,
+        [d, srcPixel](int i) {
+#if defined(__SSE2__)
+            const __m128i pixel = _mm_set1_epi32(static_cast<int>(srcPixel));
+            for (int q = 0; q < 16; q += 4)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + q), pixel);
+#else
+            std::fill(d + i, d + i + 16, srcPixel);
+#endif
+        },
+        [srcPixel](int) { return srcPixel; });
+}
+
+// The rows of `surface` under the shifted coverage, each handed to row(d, a, width, x, y)
+// with x, y the canvas place of its first pixel.
+template <typename Row>
+void forEachRow(QImage& surface, const Coverage& coverage, int dx, int dy, Row&& row)
+{
+    const QRect target = coverage.rect().translated(dx, dy).intersected(surface.rect());
+    if (target.isEmpty())
+        return;
+    const int width = target.width();
+    for (int y = target.top(); y <= target.bottom(); ++y) {
+        auto* d = reinterpret_cast<std::uint32_t*>(surface.scanLine(y)) + target.left();
+        const std::uint8_t* a = coverage.row(y - dy) + (target.left() - dx - coverage.rect().left());
+        row(d, a, width, target.left(), y);
+    }
 }
 
 }  // namespace
 
 void compositeCoverage(QImage& surface, const Coverage& coverage, int dx, int dy, ColorValue color)
 {
-    const QRect target = coverage.rect().translated(dx, dy).intersected(surface.rect());
-    if (target.isEmpty())
-        return;
-    const std::uint32_t src[4] = {static_cast<std::uint32_t>(blueOf(color)), static_cast<std::uint32_t>(greenOf(color)),
-                                  static_cast<std::uint32_t>(redOf(color)), 255u};
     const std::uint32_t srcPixel = toArgb(color);
-    const int width = target.width();
-    for (int y = target.top(); y <= target.bottom(); ++y) {
-        auto* d = reinterpret_cast<std::uint32_t*>(surface.scanLine(y)) + target.left();
-        const std::uint8_t* a = coverage.row(y - dy) + (target.left() - dx - coverage.rect().left());
-        int i = 0;
-#if defined(__SSE2__)
-        // Lettering is mostly empty or solid: skip or fill sixteen pixels at a time.
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i full = _mm_set1_epi8(static_cast<char>(0xFF));
-        const __m128i pixel = _mm_set1_epi32(static_cast<int>(srcPixel));
-        while (i + 16 <= width) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)) == 0xFFFF) {
-                i += 16;
-                continue;
-            }
-            if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, full)) == 0xFFFF) {
-                for (int q = 0; q < 16; q += 4)
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + q), pixel);
-                i += 16;
-                continue;
-            }
-            for (const int end = i + 16; i < end; ++i)
-                d[i] = blendPixel(d[i], a[i], src, srcPixel);
-        }
-#endif
-        for (; i < width; ++i)
-            d[i] = blendPixel(d[i], a[i], src, srcPixel);
+    forEachRow(surface, coverage, dx, dy,
+               [srcPixel](std::uint32_t* d, const std::uint8_t* a, int width, int, int) { flatRow(d, a, width, srcPixel); });
+}
+
+GradientRamp::GradientRamp(const GradientLine& line) : m_colors(Steps)
+{
+    constexpr int last = Steps - 1;
+    for (int i = 0; i < Steps; ++i) {
+        auto mix = [i](int from, int to) { return (from * (last - i) + to * i + last / 2) / last; };
+        m_colors[static_cast<size_t>(i)] =
+            toArgb(colorValue(mix(redOf(line.startColor), redOf(line.endColor)),
+                              mix(greenOf(line.startColor), greenOf(line.endColor)),
+                              mix(blueOf(line.startColor), blueOf(line.endColor))));
     }
+    const QPointF d = line.end - line.start;
+    const double length2 = d.x() * d.x() + d.y() * d.y();
+    if (!(length2 > 1e-12))
+        return;  // no length: the start colour everywhere
+    // index(x, y) = t * last at the pixel's centre, t = d . (p + 0.5 - start) / |d|^2, in
+    // fixed point; half a step added so that the shift rounds to nearest.
+    const double scale = last * double(1 << FractionBits) / length2;
+    m_stepX = std::llround(d.x() * scale);
+    m_stepY = std::llround(d.y() * scale);
+    const double origin = (0.5 * d.x() + 0.5 * d.y() - (d.x() * line.start.x() + d.y() * line.start.y())) * scale;
+    m_origin = std::llround(origin) + (1 << (FractionBits - 1));
+}
+
+void compositeCoverage(QImage& surface, const Coverage& coverage, int dx, int dy, const GradientRamp& ramp)
+{
+    if (ramp.constantAlongRows()) {
+        forEachRow(surface, coverage, dx, dy, [&ramp](std::uint32_t* d, const std::uint8_t* a, int width, int x, int y) {
+            flatRow(d, a, width, ramp.pixelAt(x, y));
+        });
+        return;
+    }
+    if (ramp.constantDownColumns()) {
+        // One row of colours serves every row.
+        const QRect target = coverage.rect().translated(dx, dy).intersected(surface.rect());
+        thread_local std::vector<std::uint32_t> colors;
+        colors.resize(static_cast<size_t>(std::max(target.width(), 0)));
+        for (int i = 0; i < target.width(); ++i)
+            colors[static_cast<size_t>(i)] = ramp.pixelAt(target.left() + i, 0);
+        const std::uint32_t* c = colors.data();
+        forEachRow(surface, coverage, dx, dy, [c](std::uint32_t* d, const std::uint8_t* a, int width, int, int) {
+            compositeRow(
+                d, a, width,
+                [d, c](int i) {
+#if defined(__SSE2__)
+                    for (int q = i; q < i + 16; q += 4)
+                        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + q),
+                                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + q)));
+#else
+                    std::copy(c + i, c + i + 16, d + i);
+#endif
+                },
+                [c](int i) { return c[i]; });
+        });
+        return;
+    }
+    forEachRow(surface, coverage, dx, dy, [&ramp](std::uint32_t* d, const std::uint8_t* a, int width, int x, int y) {
+        auto colorAt = [&ramp, x, y](int i) { return ramp.pixelAt(x + i, y); };
+        compositeRow(
+            d, a, width, [d, &ramp, x, y](int i) { ramp.fillRow(d + i, x + i, y, 16); }, colorAt);
+    });
 }
 
 }  // namespace kalvetra

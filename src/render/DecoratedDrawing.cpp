@@ -55,7 +55,7 @@ void drawPrintFont(Surface& canvas, const StyleSettings& settings, DecorationTyp
 {
     canvas.setBackColor(settings.Colors[BackgroundSlot]);
     const PreparedDrawing d = preparePrintFont(settings, type, anchor);
-    renderer.draw(canvas.image(), d.shape, d.plan, settings.Colors, engine);
+    renderer.draw(canvas.image(), d.shape, d.plan, settings.Colors, settings.Gradients, engine);
 }
 
 StyleSettings previewStyleSettings(const PreviewInputs& in)
@@ -78,6 +78,7 @@ StyleSettings previewStyleSettings(const PreviewInputs& in)
     s.Solid = static_cast<std::int16_t>(in.widths.solid);
     s.ShadowEnable = static_cast<std::int16_t>(in.widths.shadowEnable);
     s.Colors = in.colors;
+    s.Gradients = in.gradients;
     return s;
 }
 
@@ -90,7 +91,7 @@ void DrawPreview(Surface& preview, const PreviewInputs& in, Engine engine, Decor
     widths.twiceDraw = s.TwiceDraw != 0;
     // N comes from the full size in the size box, not from the preview's 30 %.
     const LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
-    renderer.draw(preview.image(), shapeForSettings(s, PreviewSample), plan, in.colors, engine);
+    renderer.draw(preview.image(), shapeForSettings(s, PreviewSample), plan, in.colors, in.gradients, engine);
 }
 
 }  // namespace kalvetra

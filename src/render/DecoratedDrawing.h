@@ -40,6 +40,7 @@ struct PreviewInputs {
     int twiceDrawCheck = 0;           // Check3 value
     DecorationWidths widths;          // Slider2(0..2), Check2 (twiceDraw is taken from the check)
     ColorSlots colors{};              // Command1(0) .. Command1(5)
+    LayerGradients gradients{};       // the gradients of ② .. ⑤
     DecorationType type = DecorationType::None;
 };
 

@@ -3,6 +3,7 @@
 #include "Compositing.h"
 #include "Dilation.h"
 
+#include <QLinearGradient>
 #include <QPainter>
 
 #include <algorithm>
@@ -102,9 +103,16 @@ std::size_t DecorationRenderer::bufferBytes() const
 void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
                               Engine engine, std::int64_t stampLimit)
 {
+    draw(surface, shape, plan, colors, LayerGradients{}, engine, stampLimit);
+}
+
+void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
+                              const LayerGradients& gradients, Engine engine, std::int64_t stampLimit)
+{
     Q_ASSERT(surface.format() == QImage::Format_ARGB32_Premultiplied);
     if (surface.isNull() || plan.layers.empty() || shape.isEmpty())
         return;
+    prepareGradients(shape, plan, colors, gradients);
     if (engine == Engine::TextOut) {
         drawTextOut(surface, shape, plan, colors, stampLimit);
         return;
@@ -122,6 +130,37 @@ void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const Lay
     // Keep only what this drawing used: other widths will not come back soon.
     std::erase_if(m_rings, [](const auto& e) { return !e.second.used; });
     std::erase_if(m_steps, [](const auto& e) { return !e.second.used; });
+}
+
+void DecorationRenderer::prepareGradients(const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
+                                          const LayerGradients& gradients)
+{
+    m_gradientLines.assign(plan.layers.size(), std::nullopt);
+    m_ramps.resize(plan.layers.size());
+    for (size_t i = 0; i < plan.layers.size(); ++i) {
+        const Layer& layer = plan.layers[i];
+        m_ramps[i].reset();
+        const LayerGradient* gradient = gradientOfSlot(gradients, layer.slot);
+        if (!gradient)
+            continue;
+        if (m_extentShape == 0 || shape.id != m_extentShape) {
+            m_textExtent = textExtentInFrame(shape);
+            m_extentShape = shape.id;
+        }
+        m_gradientLines[i] = layerGradientLine(m_textExtent, shape.frameAngle, layer,
+                                               colors[static_cast<size_t>(layer.slot)], *gradient);
+        if (m_gradientLines[i])
+            m_ramps[i].emplace(*m_gradientLines[i]);
+    }
+}
+
+void DecorationRenderer::compositeLayer(QImage& surface, const Coverage& coverage, int dx, int dy, size_t index,
+                                        ColorValue color) const
+{
+    if (m_ramps[index])
+        compositeCoverage(surface, coverage, dx, dy, *m_ramps[index]);
+    else
+        compositeCoverage(surface, coverage, dx, dy, color);
 }
 
 bool DecorationRenderer::fitsWhole(const QRect& reach, const QSize& surfaceSize) const
@@ -151,15 +190,26 @@ void DecorationRenderer::drawTextOut(QImage& surface, const TextShape& shape, co
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     std::int64_t drawn = 0;
-    for (const Layer& layer : plan.layers) {
-        const QColor color = toQColor(colors[static_cast<size_t>(layer.slot)]);
+    for (size_t i = 0; i < plan.layers.size(); ++i) {
+        const Layer& layer = plan.layers[i];
+        QBrush brush(toQColor(colors[static_cast<size_t>(layer.slot)]));
+        if (const std::optional<GradientLine>& line = m_gradientLines[i]) {
+            QLinearGradient gradient(line->start, line->end);
+            gradient.setColorAt(0.0, toQColor(line->startColor));
+            gradient.setColorAt(1.0, toQColor(line->endColor));
+            brush = QBrush(gradient);
+        }
         for (const Ring& ring : layer.rings)
             for (const Stamp& s : PrintRing(ring)) {
                 if (stampLimit >= 0 && drawn >= stampLimit)
                     return;
-                painter.setTransform(shape.transform * QTransform::fromTranslate(s.x, s.y));
+                const QTransform place = shape.transform * QTransform::fromTranslate(s.x, s.y);
+                painter.setTransform(place);
+                // The gradient stays where it is on the canvas, whatever the stamp.
+                if (brush.gradient())
+                    brush.setTransform(place.inverted());
                 for (const QPainterPath& path : shape.paths)
-                    painter.fillPath(path, color);
+                    painter.fillPath(path, brush);
                 ++drawn;
             }
     }
@@ -171,7 +221,8 @@ void DecorationRenderer::drawStamp(QImage& surface, const LayerPlan& plan, const
     if (m_mask.isEmpty())
         return;
     std::int64_t drawn = 0;
-    for (const Layer& layer : plan.layers) {
+    for (size_t index = 0; index < plan.layers.size(); ++index) {
+        const Layer& layer = plan.layers[index];
         QRect region;
         for (const Ring& ring : layer.rings)
             if (drawsStamps(ring)) {
@@ -194,7 +245,7 @@ void DecorationRenderer::drawStamp(QImage& surface, const LayerPlan& plan, const
             if (stop)
                 break;
         }
-        compositeCoverage(surface, m_layer, 0, 0, colors[static_cast<size_t>(layer.slot)]);
+        compositeLayer(surface, m_layer, 0, 0, index, colors[static_cast<size_t>(layer.slot)]);
         if (stop)
             return;
     }
@@ -241,7 +292,8 @@ void DecorationRenderer::drawFast(QImage& surface, const LayerPlan& plan, const 
 {
     if (m_mask.isEmpty())
         return;
-    for (const Layer& layer : plan.layers) {
+    for (size_t index = 0; index < plan.layers.size(); ++index) {
+        const Layer& layer = plan.layers[index];
         // Group the layer's rings by half-width, keeping their order.
         std::vector<std::pair<int, std::vector<Point>>> groups;
         for (const Ring& r : layer.rings) {
@@ -266,7 +318,7 @@ void DecorationRenderer::drawFast(QImage& surface, const LayerPlan& plan, const 
             const Coverage& piece = points.size() == 1
                                         ? ringCoverage(w, plan, surface.size())
                                         : stepsCoverage(w, static_cast<int>(points.size()), first, plan, surface.size());
-            compositeCoverage(surface, piece, first.x, first.y, color);
+            compositeLayer(surface, piece, first.x, first.y, index, color);
             continue;
         }
 
@@ -292,7 +344,7 @@ void DecorationRenderer::drawFast(QImage& surface, const LayerPlan& plan, const 
                     maxShifted(m_layer, ring, p.x, p.y);
             }
         }
-        compositeCoverage(surface, m_layer, 0, 0, color);
+        compositeLayer(surface, m_layer, 0, 0, index, color);
     }
 }
 

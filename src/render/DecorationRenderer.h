@@ -11,8 +11,10 @@
 #pragma once
 
 #include "Colors.h"
+#include "Compositing.h"
 #include "Coverage.h"
 #include "Dilation.h"
+#include "GradientGeometry.h"
 #include "LayerPlan.h"
 #include "TextShape.h"
 
@@ -22,6 +24,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace kalvetra {
 
@@ -37,6 +40,9 @@ public:
     // (for timing a share of the work); the fast engine ignores it.
     void draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors, Engine engine,
               std::int64_t stampLimit = -1);
+    // The same with the layers of colours ② .. ⑤ whose gradient is on filled with it.
+    void draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
+              const LayerGradients& gradients, Engine engine, std::int64_t stampLimit = -1);
 
     // Bytes held by all buffers of the engines, work buffers included (for memory measurements).
     std::size_t bufferBytes() const;
@@ -51,6 +57,11 @@ private:
         bool used = false;
     };
 
+    // The gradient of each layer of the plan, if it has one.
+    void prepareGradients(const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
+                          const LayerGradients& gradients);
+    // Composites layer `index` of the plan in its colour or its gradient.
+    void compositeLayer(QImage& surface, const Coverage& coverage, int dx, int dy, size_t index, ColorValue color) const;
     void prepareMask(const TextShape& shape, const LayerPlan& plan, const QSize& surfaceSize);
     void drawTextOut(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
                      std::int64_t stampLimit);
@@ -68,6 +79,10 @@ private:
     DilationScratch m_scratch;
     std::map<int, Cached> m_rings;                  // by half-width
     std::map<std::pair<int, int>, Cached> m_steps;  // by half-width and number of steps
+    std::vector<std::optional<GradientLine>> m_gradientLines;  // by layer of the current plan
+    std::vector<std::optional<GradientRamp>> m_ramps;
+    std::uint64_t m_extentShape = 0;  // TextShape::id of m_textExtent
+    QRectF m_textExtent;              // the text's box in its own frame
 };
 
 }  // namespace kalvetra

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Colors.h"
+#include "LayerGradient.h"
 
 #include <QString>
 
@@ -39,6 +40,7 @@ struct StyleSettings {
     std::int16_t Solid = 0;           // depth factor of the extrusion
     std::int16_t ShadowEnable = 0;    // the check box value; the shadow is on only for 1
     ColorSlots Colors{};
+    LayerGradients Gradients{};  // second colours of ② .. ⑤; off, the layers are flat
 };
 
 inline bool shadowIsOn(const StyleSettings& s)

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 
 #include <atomic>
+#include <cmath>
 
 namespace kalvetra {
 namespace {
@@ -101,6 +102,8 @@ TextShape shapeText(const RealisedFont& font, const QString& text)
     t.rotate(-font.angleDegrees);
     t.scale(font.horizontalScale, 1.0);
     shape.transform = t;
+    // NOTE: a vertical line is drawn turned by 270 degrees; its letters stand 90 degrees later.
+    shape.frameAngle = font.vertical ? std::fmod(font.angleDegrees + 90.0, 360.0) : font.angleDegrees;
     return shape;
 }
 

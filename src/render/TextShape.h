@@ -23,6 +23,9 @@ struct TextShape {
     // then the turn by the escapement.
     QTransform transform;
     double lineLength = 0.0;  // along the line, before the width scale
+    // Angle (degrees, counter-clockwise) of the text's own upright frame: the line's for
+    // horizontal text; a column of vertical writing runs down it.
+    double frameAngle = 0.0;
     // Unique per shaping, kept by copies: equal ids mean the same outline (caches key on it).
     std::uint64_t id = 0;
 

@@ -85,6 +85,16 @@ void PlainSettingsControls::storeSelectedType(DecorationType type)
     applyDecorationType(type);
 }
 
+LayerGradient PlainSettingsControls::gradient(int slot) const
+{
+    return m_gradients[static_cast<size_t>(slot - Layer1Slot)];
+}
+
+void PlainSettingsControls::storeGradient(int slot, const LayerGradient& gradient)
+{
+    m_gradients[static_cast<size_t>(slot - Layer1Slot)] = gradient;
+}
+
 void PlainSettingsControls::storeColor(int slot, ColorValue value)
 {
     m_colors[static_cast<size_t>(slot)] = value;

@@ -25,6 +25,7 @@ public:
     QString fontName() const override;
     DecorationType selectedType() const override;
     ColorValue color(int slot) const override;
+    LayerGradient gradient(int slot) const override;
 
 protected:
     void storeSlider(Slider slider, int value) override;
@@ -33,6 +34,7 @@ protected:
     void storeFontName(const QString& name) override;
     void storeSelectedType(DecorationType type) override;
     void storeColor(int slot, ColorValue value) override;
+    void storeGradient(int slot, const LayerGradient& gradient) override;
     std::optional<QString> fontListEntry(const QString& name) const override;
 
 private:
@@ -43,6 +45,7 @@ private:
     QString m_fontName;
     DecorationType m_type = DecorationType::None;
     ColorSlots m_colors{};
+    LayerGradients m_gradients{};
 };
 
 }  // namespace kalvetra

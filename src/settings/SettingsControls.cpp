@@ -52,6 +52,57 @@ void SettingsControls::setNumberBoxText(Slider slider, const QString& text)
         storeNumberBoxText(slider, text);
 }
 
+namespace {
+
+bool isLayerSlot(int slot)
+{
+    return slot >= Layer1Slot && slot <= Layer4Slot;
+}
+
+}  // namespace
+
+bool SettingsControls::setGradientEnabled(int slot, std::int64_t value)
+{
+    if (!isLayerSlot(slot) || (value != 0 && value != 1))
+        return false;
+    LayerGradient g = gradient(slot);
+    g.enabled = value == 1;
+    storeGradient(slot, g);
+    return true;
+}
+
+bool SettingsControls::setGradientColor(int slot, std::int64_t value)
+{
+    if (!isLayerSlot(slot) || !isValidColorValue(value))
+        return false;
+    LayerGradient g = gradient(slot);
+    g.color = static_cast<ColorValue>(value);
+    storeGradient(slot, g);
+    return true;
+}
+
+bool SettingsControls::setGradientHorizontal(int slot, std::int64_t value)
+{
+    if (!isLayerSlot(slot) || (value != 0 && value != 1))
+        return false;
+    LayerGradient g = gradient(slot);
+    g.horizontal = value == 1;
+    storeGradient(slot, g);
+    return true;
+}
+
+void SettingsControls::turnGradientsOff()
+{
+    for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot)
+        setGradientEnabled(slot, 0);
+}
+
+void SettingsControls::resetGradients()
+{
+    for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot)
+        storeGradient(slot, LayerGradient{});
+}
+
 void SettingsControls::applyType(int index)
 {
     applyDecorationType(decorationTypeFromIndex(index));
@@ -63,6 +114,8 @@ void SettingsControls::applyDecorationType(DecorationType type)
     for (size_t slot = 0; slot < defaults.size(); ++slot)
         if (defaults[slot])
             storeColor(static_cast<int>(slot), *defaults[slot]);
+    // The type's colours are meant flat.
+    turnGradientsOff();
 }
 
 StyleSettings captureSettings(const SettingsControls& c)
@@ -84,6 +137,8 @@ StyleSettings captureSettings(const SettingsControls& c)
     s.ShadowEnable = static_cast<std::int16_t>(c.checkValue(Check::Shadow));
     for (int slot = 0; slot < ColorSlotCount; ++slot)
         s.Colors[static_cast<size_t>(slot)] = c.color(slot);
+    for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot)
+        s.Gradients[static_cast<size_t>(slot - Layer1Slot)] = c.gradient(slot);
     return s;
 }
 

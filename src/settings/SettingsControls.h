@@ -6,6 +6,7 @@
 
 #include "render/Colors.h"
 #include "render/DecorationType.h"
+#include "render/LayerGradient.h"
 #include "render/StyleSettings.h"
 
 #include <QString>
@@ -63,6 +64,8 @@ public:
     virtual QString fontName() const = 0;  // Combo1.Text
     virtual DecorationType selectedType() const = 0;
     virtual ColorValue color(int slot) const = 0;  // Command1(slot).BackColor, slots 0 .. 5
+    // The gradient of layer colour `slot`, Layer1Slot (②) .. Layer4Slot (⑤).
+    virtual LayerGradient gradient(int slot) const = 0;
 
     // Each assignment returns false and leaves the control as it was when the control does
     // not take the value: a slider value outside its range, a check value other than 0, 1
@@ -74,6 +77,15 @@ public:
     bool selectType(std::int64_t index);
     bool setColor(int slot, std::int64_t value);
     void setNumberBoxText(Slider slider, const QString& text);
+    // The parts of a layer's gradient, slots ② .. ⑤: the switch and the direction take 0 or
+    // 1, the second colour what a colour button takes.
+    bool setGradientEnabled(int slot, std::int64_t value);
+    bool setGradientColor(int slot, std::int64_t value);
+    bool setGradientHorizontal(int slot, std::int64_t value);
+    // Every layer flat again, their second colours and directions kept for the next time.
+    void turnGradientsOff();
+    // Every gradient back to how the window starts: off, white, top to bottom.
+    void resetGradients();
 
     // Option1_Click(index) called as a method: applies the type even when it is the one
     // already selected. An index outside 0 .. 4 applies nothing.
@@ -90,13 +102,14 @@ protected:
     virtual void storeFontName(const QString& name) = 0;
     virtual void storeSelectedType(DecorationType type) = 0;
     virtual void storeColor(int slot, ColorValue value) = 0;
+    virtual void storeGradient(int slot, const LayerGradient& gradient) = 0;
 
     // The entry of the font list that stands for the face `name` - under that name or under
     // the family's name in another language - in the list's own spelling, if any.
     virtual std::optional<QString> fontListEntry(const QString& name) const = 0;
 
-    // What applying a type does to the controls: its default colours over slots ① .. ⑤.
-    // The window adds the visibility of its controls and the redraws.
+    // What applying a type does to the controls: its default colours over slots ① .. ⑤, and
+    // flat layers. The window adds the visibility of its controls and the redraws.
     virtual void applyDecorationType(DecorationType type);
 };
 

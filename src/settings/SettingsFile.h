@@ -13,17 +13,19 @@ namespace kalvetra {
 
 // Reads every settings key of `file` into its control, in the order of the key table; a
 // key that is missing, unreadable or refused by its control leaves that control as it was.
-// Because the type comes before the colours, stored colours win over the type's own.
-// Never fails; a missing file changes nothing.
+// Because the type comes before the colours, stored colours win over the type's own. A file
+// without a single gradient key resets every gradient (flat layers). Never fails; a missing file changes
+// nothing.
 void loadSetting(const QString& file, SettingsControls& controls);
 
 // Writes every settings key from its control into `file`, keeping everything else in it.
+// The gradient keys only when a gradient is set or the file already has gradient keys.
 // All keys are replaced together or, when the file cannot be written, none. The program
 // ignores the result.
 bool saveSettings(const QString& file, const SettingsControls& controls);
 
-// The keys saveSettings writes, in its order, for writing them together with others as one
-// replacement of the file.
-QList<profile::Entry> settingsEntries(const SettingsControls& controls);
+// The keys saveSettings writes into `file`, in its order, for writing them together with
+// others as one replacement of the file.
+QList<profile::Entry> settingsEntries(const SettingsControls& controls, const QString& file);
 
 }  // namespace kalvetra

@@ -16,6 +16,9 @@ struct SettingsKey {
         CheckBox,
         Type,  // the selected Option1 button, saved with one blank before the digit
         Color,  // Command1(index).BackColor
+        GradientEnable,  // the gradient of layer colour `index` (② .. ⑤ are 1 .. 4): on
+        GradientColor,  // its second colour
+        GradientHorizontal,  // left to right
     };
     const char16_t* section;
     const char16_t* key;
@@ -23,7 +26,9 @@ struct SettingsKey {
     int index;  // the Slider, Check or colour slot
 };
 
-inline constexpr std::array<SettingsKey, 20> SettingsKeys{{
+inline constexpr char16_t GradientSection[] = u"Gradient";
+
+inline constexpr std::array<SettingsKey, 32> SettingsKeys{{
     {u"Font", u"FontName", SettingsKey::FontName, 0},
     {u"Font", u"FontSize", SettingsKey::BoxedSlider, static_cast<int>(Slider::FontSize)},
     {u"Font", u"FontAspect", SettingsKey::BoxedSlider, static_cast<int>(Slider::FontAspect)},
@@ -44,7 +49,26 @@ inline constexpr std::array<SettingsKey, 20> SettingsKeys{{
     {u"Color", u"Color2", SettingsKey::Color, 2},
     {u"Color", u"Color3", SettingsKey::Color, 3},
     {u"Color", u"Color4", SettingsKey::Color, 4},
+    // Our own addition: the program on Windows reads none of it and keeps it when it saves.
+    {GradientSection, u"Enable1", SettingsKey::GradientEnable, 1},
+    {GradientSection, u"Enable2", SettingsKey::GradientEnable, 2},
+    {GradientSection, u"Enable3", SettingsKey::GradientEnable, 3},
+    {GradientSection, u"Enable4", SettingsKey::GradientEnable, 4},
+    {GradientSection, u"Color1", SettingsKey::GradientColor, 1},
+    {GradientSection, u"Color2", SettingsKey::GradientColor, 2},
+    {GradientSection, u"Color3", SettingsKey::GradientColor, 3},
+    {GradientSection, u"Color4", SettingsKey::GradientColor, 4},
+    {GradientSection, u"Horizontal1", SettingsKey::GradientHorizontal, 1},
+    {GradientSection, u"Horizontal2", SettingsKey::GradientHorizontal, 2},
+    {GradientSection, u"Horizontal3", SettingsKey::GradientHorizontal, 3},
+    {GradientSection, u"Horizontal4", SettingsKey::GradientHorizontal, 4},
 }};
+
+inline bool isGradientKey(const SettingsKey& key)
+{
+    return key.kind == SettingsKey::GradientEnable || key.kind == SettingsKey::GradientColor ||
+           key.kind == SettingsKey::GradientHorizontal;
+}
 
 // The program's own options, kept only in its own settings file.
 inline constexpr char16_t SettingSection[] = u"Setting";

@@ -112,3 +112,50 @@ TEST_F(SettingsOptions, ANameOnlyTheCommandLineKnowsIsStillSaved)
     EXPECT_EQ(ReadIni(path("f.ini"), "Font", "FontName"), QStringLiteral("Not Installed"));
     EXPECT_EQ(ReadIni(path("f.ini"), "Font", "FontEscape"), QStringLiteral("22.5"));
 }
+
+TEST_F(SettingsOptions, GradientOptionsTurnTheGradientOnAndTravelThroughSettingsFiles)
+{
+    const QString first = path("first.ini");
+    const Outcome r = run({"--gradient4", "255,230,0", "--gradient1", "0,160,255", "--gradient-horizontal1",
+                           "--save-settings", first});
+    ASSERT_EQ(r.status, cli::Success) << r.err.toStdString();
+    EXPECT_EQ(ReadIni(first, "Gradient", "Enable1"), QStringLiteral("1"));
+    EXPECT_EQ(ReadIni(first, "Gradient", "Color1"), QString::number(colorValue(0, 160, 255)));
+    EXPECT_EQ(ReadIni(first, "Gradient", "Horizontal1"), QStringLiteral("1"));
+    EXPECT_EQ(ReadIni(first, "Gradient", "Enable2"), QStringLiteral("0"));
+    EXPECT_EQ(ReadIni(first, "Gradient", "Enable4"), QStringLiteral("1"));
+    EXPECT_EQ(ReadIni(first, "Gradient", "Horizontal4"), QStringLiteral("0"));
+
+    // Read and written again, byte for byte.
+    const QString second = path("second.ini");
+    ASSERT_EQ(run({"--settings", first, "--save-settings", second}).status, cli::Success);
+    EXPECT_EQ(test::TestFiles::bytes(second), test::TestFiles::bytes(first));
+
+    // The drawing from the file shows the gradient: the face's top is red (⑤), its bottom yellow.
+    const QString png = path("face.png");
+    ASSERT_EQ(run({"--text", "■", "--font", "IPAGothic", "--size", "100", "--twice-draw", "--settings", first, "-o", png})
+                  .status,
+              cli::Success);
+    const QImage image(png);
+    int top = -1, bottom = -1;
+    const int x = image.width() / 2;
+    for (int y = 0; y < image.height(); ++y)
+        if (qRed(image.pixel(x, y)) == 255 && qBlue(image.pixel(x, y)) == 0) {
+            if (top < 0)
+                top = y;
+            bottom = y;
+        }
+    ASSERT_GT(bottom - top, 40);
+    EXPECT_LE(qGreen(image.pixel(x, top)), 10);
+    EXPECT_GE(qGreen(image.pixel(x, bottom)), 220);
+}
+
+TEST_F(SettingsOptions, AFileWithoutGradientsGetsNoneWhileTheLayersAreFlat)
+{
+    const QByteArray windows = "[Font]\r\nFontSize=72\r\n[View]\r\nType= 2\r\n[Color]\r\nColor1=255\r\n";
+    const QString file = write("windows.ini", windows);
+    const Outcome r = run({"--settings", file, "--save-settings", file});
+    ASSERT_EQ(r.status, cli::Success) << r.err.toStdString();
+    EXPECT_FALSE(test::TestFiles::bytes(file).contains("Gradient"));
+    EXPECT_TRUE(test::TestFiles::bytes(file).startsWith("[Font]\r\nFontSize=72\r\n"));
+}

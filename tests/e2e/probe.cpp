@@ -5,6 +5,9 @@
 //   probe screen-lettering X,Y,W,H R,G,B   the same within a rectangle of the screen
 //   probe alpha FILE              "clear N opaque N partial N": pixels by their alpha
 //   probe same FILE FILE          "same" when the two pictures are equal pixel for pixel
+//   probe gradient FILE R,G,B R,G,B  where a face running from the first colour to the second
+//                                 lies: "T_TOP T_BOTTOM COUNT", the mean place (0 first colour,
+//                                 1 second) of its top and bottom quarters, and its pixels
 #include <QGuiApplication>
 #include <QImage>
 #include "imagefile/PictureFile.h"
@@ -13,6 +16,8 @@
 #include <QScreen>
 #include <QStringList>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -90,6 +95,47 @@ QRect lettering(const QImage& image, QRgb background)
     return box;
 }
 
+// The pixels that are a mix of `from` and `to` (within a few levels), by row.
+void gradientFace(const QImage& image, QRgb from, QRgb to)
+{
+    const int d[3] = {qRed(to) - qRed(from), qGreen(to) - qGreen(from), qBlue(to) - qBlue(from)};
+    const double length2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    std::vector<std::pair<int, double>> face;  // row, place on the way
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            const int v[3] = {qRed(p) - qRed(from), qGreen(p) - qGreen(from), qBlue(p) - qBlue(from)};
+            const double t = (v[0] * d[0] + v[1] * d[1] + v[2] * d[2]) / length2;
+            bool onTheWay = t >= 0 && t <= 1;
+            for (int c = 0; c < 3 && onTheWay; ++c)
+                onTheWay = std::abs(v[c] - t * d[c]) <= 4;
+            if (onTheWay)
+                face.push_back({y, t});
+        }
+    if (face.empty()) {
+        std::printf("none\n");
+        return;
+    }
+    int top = image.height(), bottom = -1;
+    for (const auto& [y, t] : face) {
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    const int quarter = std::max(1, (bottom - top + 1) / 4);
+    double sumTop = 0, sumBottom = 0;
+    int nTop = 0, nBottom = 0;
+    for (const auto& [y, t] : face) {
+        if (y < top + quarter) {
+            sumTop += t;
+            ++nTop;
+        } else if (y > bottom - quarter) {
+            sumBottom += t;
+            ++nBottom;
+        }
+    }
+    std::printf("%.2f %.2f %zu\n", sumTop / std::max(nTop, 1), sumBottom / std::max(nBottom, 1), face.size());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -143,6 +189,15 @@ int main(int argc, char** argv)
         std::printf(!a.isNull() && a == b ? "same\n" : "differ\n");
         return 0;
     }
-    std::fprintf(stderr, "usage: probe screen-region R,G,B | screen-lettering X,Y,W,H R,G,B | lettering FILE R,G,B | alpha FILE | same FILE FILE\n");
+    if (args.size() == 5 && args[1] == u"gradient") {
+        const QImage image(args[2]);
+        if (image.isNull()) {
+            std::fprintf(stderr, "probe: cannot read %s\n", qPrintable(args[2]));
+            return 2;
+        }
+        gradientFace(image.convertToFormat(QImage::Format_RGB32), parseColor(args[3]), parseColor(args[4]));
+        return 0;
+    }
+    std::fprintf(stderr, "usage: probe screen-region R,G,B | screen-lettering X,Y,W,H R,G,B | lettering FILE R,G,B | alpha FILE | same FILE FILE | gradient FILE R,G,B R,G,B\n");
     return 2;
 }

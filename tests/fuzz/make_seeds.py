@@ -121,6 +121,8 @@ def settings_files(render, folder):
         ("saved-vertical-colours.ini", ["--type", "4", "--vertical", "--bold", "--italic", "--underline",
                                         "--strikeout", "--twice-draw", "--font", "IPAMincho", "--angle", "12.5",
                                         "--color0", "1,2,3", "--color4", "255,255,255"]),
+        ("saved-gradients.ini", ["--gradient1", "0,160,255", "--gradient-horizontal1", "--gradient4", "255,120,0",
+                                 "--gradient-horizontal3"]),
     ]:
         path = os.path.join(folder, name)
         subprocess.run([render, *args, "--save-settings", path], check=True)
@@ -151,6 +153,8 @@ COMMAND_LINES = [
     ["--text", "x", "--font", "IPAGothic", "--italic", "--underline", "--strikeout", "--twice-draw",
      "--shadow-position", "0", "--time", "--repeat", "2", "--background-picture", "p.bmp", "-o", "x.emf"],
     ["--help"],
+    ["--text", "テロップ", "--gradient4", "255,120,0", "--gradient2", "120,200,255", "--gradient-horizontal2",
+     "-o", "caption.png"],
 ]
 
 

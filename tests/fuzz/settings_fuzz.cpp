@@ -28,6 +28,8 @@ void requireValid(const SettingsControls& c)
     fuzz::require(type >= 0 && type < DecorationTypeCount, "no decoration type selected");
     for (int slot = 0; slot < ColorSlotCount; ++slot)
         fuzz::require(isValidColorValue(c.color(slot)), "a colour beyond 24 bits");
+    for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot)
+        fuzz::require(isValidColorValue(c.gradient(slot).color), "a second colour beyond 24 bits");
 }
 
 void requireSame(const SettingsControls& a, const SettingsControls& b)
@@ -42,6 +44,8 @@ void requireSame(const SettingsControls& a, const SettingsControls& b)
     fuzz::require(a.fontName() == b.fontName(), "the font did not survive saving and loading");
     for (int slot = 0; slot < ShadowSlot; ++slot)
         fuzz::require(a.color(slot) == b.color(slot), "a colour did not survive saving and loading");
+    for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot)
+        fuzz::require(a.gradient(slot) == b.gradient(slot), "a gradient did not survive saving and loading");
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QDirIterator>
 #include <QImage>
 
+#include <QtEndian>
+
 #include <gtest/gtest.h>
 
 #include <functional>

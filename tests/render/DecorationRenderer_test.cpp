@@ -32,6 +32,7 @@ struct EngineCase {
     QSize canvas{220, 120};
     Point anchor{110, 75};
     const char16_t* text = u"縁Ag";
+    LayerGradients gradients{};
 };
 
 void PrintTo(const EngineCase& c, std::ostream* os)
@@ -59,6 +60,7 @@ StyleSettings settingsFor(const EngineCase& c)
     s.ShadowPosition = static_cast<std::int16_t>(c.shadowPosition);
     s.Colors = {colorValue(130, 130, 255), colorValue(255, 255, 255), colorValue(0, 0, 255),
                 colorValue(250, 250, 0),   colorValue(255, 0, 0),     colorValue(0, 0, 0)};
+    s.Gradients = c.gradients;
     return s;
 }
 
@@ -81,6 +83,15 @@ TEST_P(FastEqualsStamp, PixelForPixel)
     if (GetParam().type != DecorationType::None && GetParam().anchor.x > -1000) {
         EXPECT_TRUE(kalvetra::test::paintedBounds(expected, toArgb(colorValue(130, 130, 255))).isValid());
     }
+}
+
+// Gradients over every layer colour, top to bottom or left to right.
+void allGradients(EngineCase& c, bool horizontal)
+{
+    const ColorValue ends[] = {colorValue(0, 160, 255), colorValue(255, 230, 0), colorValue(255, 120, 0),
+                               colorValue(20, 20, 20)};
+    for (int i = 0; i < GradientLayerCount; ++i)
+        c.gradients[static_cast<size_t>(i)] = LayerGradient{true, ends[i], horizontal};
 }
 
 EngineCase make(const char* name, auto&& tweak)
@@ -122,7 +133,14 @@ INSTANTIATE_TEST_SUITE_P(
         make("farOutside", [](EngineCase& c) { c.anchor = {-5000, -5000}; c.shadow = 1; }),
         make("tinySurface", [](EngineCase& c) { c.canvas = {1, 1}; c.anchor = {0, 10}; c.shadow = 1; }),
         make("hugeSurface", [](EngineCase& c) { c.canvas = {3000, 2000}; c.anchor = {2950, 1990}; c.type = DecorationType::SolidOutline; c.shadow = 1; }),
-        make("oddWidths", [](EngineCase& c) { c.canvas = {37, 23}; c.anchor = {18, 20}; c.bordering = 7; c.shadow = 1; c.type = DecorationType::SolidOutline; })),
+        make("oddWidths", [](EngineCase& c) { c.canvas = {37, 23}; c.anchor = {18, 20}; c.bordering = 7; c.shadow = 1; c.type = DecorationType::SolidOutline; }),
+        make("gradientsTriple", [](EngineCase& c) { allGradients(c, false); c.shadow = 1; }),
+        make("gradientsSolid", [](EngineCase& c) { allGradients(c, true); c.type = DecorationType::SolidOutline; c.shadow = 1; c.solid = 10; }),
+        make("gradientsOneLayer", [](EngineCase& c) { c.gradients[1] = LayerGradient{true, colorValue(0, 200, 0), false}; }),
+        make("gradientsRotated", [](EngineCase& c) { allGradients(c, false); c.angle = 33.5f; c.canvas = {240, 200}; c.anchor = {120, 100}; }),
+        make("gradientsVertical", [](EngineCase& c) { allGradients(c, true); c.vertical = true; c.canvas = {120, 240}; c.anchor = {60, 120}; c.text = u"縦「書き」ーAb"; }),
+        make("gradientsRunOff", [](EngineCase& c) { allGradients(c, false); c.anchor = {215, 118}; c.type = DecorationType::SolidOutline; }),
+        make("gradientsHugeSurface", [](EngineCase& c) { allGradients(c, true); c.canvas = {3000, 2000}; c.anchor = {2950, 1990}; c.type = DecorationType::SolidOutline; c.shadow = 1; })),
     [](const ::testing::TestParamInfo<EngineCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

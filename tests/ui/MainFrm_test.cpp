@@ -7,6 +7,7 @@
 #include "app/SubModule.h"
 #include "platform/Cp932.h"
 #include "settings/SaveIniModule.h"
+#include "ui/main/GradientDialog.h"
 #include "ui/main/MainFrm.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QStyle>
@@ -392,4 +394,65 @@ TEST_F(SettingsWindow, ControlsOfAFrameLieWithinItsBorderAndBelowItsTitle)
         }
         EXPECT_GT(controls, 0) << box->title().toStdString();
     }
+}
+
+TEST_F(SettingsWindow, TheGradientDialogSetsTheLayersPreviewGuideAndSavedFile)
+{
+    const QImage flatPreview = preview();
+    const QImage flatGuide = guide();
+    QTest::mouseClick(w->gradientButton, Qt::LeftButton);
+    GradientDialog* dialog = w->gradientDialog;
+    ASSERT_NE(dialog, nullptr);
+    // The triple outline paints ② .. ⑤; each row starts as the window starts: off, white, 縦.
+    for (int i = 0; i < GradientLayerCount; ++i) {
+        EXPECT_TRUE(dialog->enableBoxes[i]->isEnabled());
+        EXPECT_EQ(dialog->enableBoxes[i]->value(), 0);
+        EXPECT_EQ(dialog->colorButtons[i]->backColor(), White);
+        EXPECT_TRUE(dialog->verticalButtons[i]->isChecked());
+    }
+    // Choosing ⑤'s second colour starts at the one it has, and turns the gradient on.
+    dialogs.chooseColor(colorValue(255, 255, 0));
+    QTest::mouseClick(dialog->colorButtons[3], Qt::LeftButton);
+    EXPECT_EQ(dialogs.lastInitialColor, White);
+    EXPECT_EQ(dialog->enableBoxes[3]->value(), 1);
+    QTest::mouseClick(dialog->horizontalButtons[1], Qt::LeftButton);
+    // Nothing reaches the window before OK.
+    EXPECT_FALSE(w->gradient(Layer4Slot).enabled);
+    dialog->accept();
+    EXPECT_EQ(w->gradient(Layer4Slot), (LayerGradient{true, colorValue(255, 255, 0), false}));
+    EXPECT_EQ(w->gradient(Layer2Slot), (LayerGradient{false, White, true}));
+    EXPECT_NE(flatPreview, preview());
+    EXPECT_NE(flatGuide, guide());
+    EXPECT_TRUE(captureSettings(*w).Gradients[3].enabled);  // what an image window takes
+
+    const QString file = files.path(QStringLiteral("g.ini"));
+    dialogs.chooseFile(file);
+    w->MNU_F_S_Click();
+    EXPECT_EQ(ReadIni(file, QStringLiteral("Gradient"), QStringLiteral("Enable4")), QStringLiteral("1"));
+    EXPECT_EQ(ReadIni(file, QStringLiteral("Gradient"), QStringLiteral("Horizontal2")), QStringLiteral("1"));
+
+    // The defaults turn it off, as do the types; the second colour waits for the next time.
+    w->MNU_R_D_Click();
+    EXPECT_EQ(w->gradient(Layer4Slot), (LayerGradient{false, colorValue(255, 255, 0), false}));
+    EXPECT_EQ(flatPreview, preview());
+    dialogs.chooseFile(file);
+    w->MNU_F_O_Click();
+    EXPECT_TRUE(w->gradient(Layer4Slot).enabled);
+    w->Option1[0]->click();
+    EXPECT_FALSE(w->gradient(Layer4Slot).enabled);
+}
+
+TEST_F(SettingsWindow, TheGradientDialogGreysTheLayersTheTypeDoesNotPaintAndCancelChangesNothing)
+{
+    w->Option1[static_cast<int>(DecorationType::SingleOutline)]->click();
+    w->chooseGradients();
+    GradientDialog* dialog = w->gradientDialog;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->enableBoxes[0]->isEnabled());
+    EXPECT_TRUE(dialog->enableBoxes[1]->isEnabled());
+    EXPECT_FALSE(dialog->enableBoxes[2]->isEnabled());
+    EXPECT_FALSE(dialog->enableBoxes[3]->isEnabled());
+    dialog->enableBoxes[0]->setValue(1);
+    dialog->reject();
+    EXPECT_FALSE(w->gradient(Layer1Slot).enabled);
 }

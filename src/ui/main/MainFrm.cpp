@@ -166,6 +166,10 @@ void MainFrm::buildControls()
     auto* background = new QPushButton(QStringLiteral("背景画"), frame5);
     background->setGeometry(twipsRect(2280, 240, 735, 250));
     Command2 = background;
+    // In the place of the shadow colour, which the window never shows.
+    gradientButton = new QPushButton(QStringLiteral("グラデ..."), frame5);
+    gradientButton->setGeometry(twipsRect(2280, 930, 795, 240));
+    gradientButton->setToolTip(QStringLiteral("グラデーション"));
 
     // The save buffer of the image windows, below the visible part of the window.
     Picture3 = new SurfaceView(this);
@@ -258,7 +262,7 @@ void MainFrm::setTabOrder()
         order << b;
     for (int i = 0; i < 5; ++i)
         order << Label2[i] << Command1[i];
-    order << Check2 << Slider2[2] << Label3[2] << Command1[5] << Label2[5] << Command2;
+    order << Check2 << Slider2[2] << Label3[2] << Command1[5] << Label2[5] << Command2 << gradientButton;
     m_tabOrder = order;
 
     QWidget* previous = nullptr;
@@ -351,6 +355,18 @@ DecorationType MainFrm::selectedType() const
 ColorValue MainFrm::color(int slot) const
 {
     return Command1[static_cast<size_t>(slot)]->backColor();
+}
+
+LayerGradient MainFrm::gradient(int slot) const
+{
+    return m_gradients[static_cast<size_t>(slot - Layer1Slot)];
+}
+
+void MainFrm::storeGradient(int slot, const LayerGradient& gradient)
+{
+    // As with a colour, no handler runs; the window's next paint shows it.
+    m_gradients[static_cast<size_t>(slot - Layer1Slot)] = gradient;
+    update();
 }
 
 void MainFrm::storeSlider(Slider slider, int value)

@@ -23,12 +23,15 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QMenu;
 class QRadioButton;
 class QSlider;
 class QToolBar;
 
 namespace kalvetra {
+
+class GradientDialog;
 
 // Reads a picture file as the picture service does (empty optional when it cannot).
 using PictureLoader = std::function<std::optional<QImage>(const QString& path)>;
@@ -48,6 +51,7 @@ public:
     QString fontName() const override;
     DecorationType selectedType() const override;
     ColorValue color(int slot) const override;
+    LayerGradient gradient(int slot) const override;
 
     // ---- Program-wide state ------------------------------------------------------------
     QString saveFile;               // the program's own settings file
@@ -68,6 +72,8 @@ public:
     void MNU_R_M_Click();
     void MNU_F_I_Click();
     void MNU_R_C_Click();
+    // The グラデーション... button: the gradient dialog, applied when it is accepted.
+    void chooseGradients();
     // The toolbar by the index of its place (1 .. 7); separators and other indexes do nothing.
     void Toolbar1_ButtonClick(int index);
     // Toolbar button 1: a settings file (a name ending in lower-case "ini") or a picture.
@@ -112,6 +118,8 @@ public:
     std::array<ColorButton*, 6> Command1{};
     std::array<QLabel*, 6> Label2{};
     QWidget* Command2 = nullptr;
+    QPushButton* gradientButton = nullptr;
+    GradientDialog* gradientDialog = nullptr;  // while it is open
     SurfaceView* Picture1 = nullptr;
     SurfaceView* Picture2 = nullptr;
     SurfaceView* Picture3 = nullptr;
@@ -142,6 +150,7 @@ protected:
     void storeFontName(const QString& name) override;
     void storeSelectedType(DecorationType type) override;
     void storeColor(int slot, ColorValue value) override;
+    void storeGradient(int slot, const LayerGradient& gradient) override;
     std::optional<QString> fontListEntry(const QString& name) const override;
     void applyDecorationType(DecorationType type) override;
 
@@ -176,6 +185,7 @@ private:
     QList<QMenu*> m_menus;
     QList<QWidget*> m_tabOrder;  // the focusable controls and labels, in tab order
     bool m_unloaded = false;
+    LayerGradients m_gradients{};
 };
 
 }  // namespace kalvetra

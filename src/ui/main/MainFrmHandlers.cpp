@@ -1,6 +1,8 @@
 // The settings window's handlers: what each control, menu item and paint does.
 #include "MainFrm.h"
 
+#include "GradientDialog.h"
+
 #include "render/ColorGuide.h"
 #include "render/DecoratedDrawing.h"
 #include "render/FontSubstitution.h"
@@ -79,6 +81,7 @@ void MainFrm::connectHandlers()
     for (int i = 0; i < ColorSlotCount; ++i)
         connect(Command1[i], &QAbstractButton::clicked, this, [this, i] { Command1_Click(i); });
     connect(qobject_cast<QPushButton*>(Command2), &QPushButton::clicked, this, &MainFrm::Command2_Click);
+    connect(gradientButton, &QPushButton::clicked, this, &MainFrm::chooseGradients);
 
     connect(MNU_F_O, &QAction::triggered, this, &MainFrm::MNU_F_O_Click);
     connect(MNU_F_S, &QAction::triggered, this, &MainFrm::MNU_F_S_Click);
@@ -111,6 +114,7 @@ void MainFrm::DrawPreview()
     in.widths = {Slider2[0]->value(), Slider2[1]->value(), Slider2[2]->value(), Check2->value(), Check3->value() != 0};
     for (int slot = 0; slot < ColorSlotCount; ++slot)
         in.colors[static_cast<size_t>(slot)] = color(slot);
+    in.gradients = m_gradients;
     in.type = selectedType();
     ::kalvetra::DrawPreview(Picture1->surface(), in, Engine::Fast, m_previewRenderer);
     Picture1->update();
@@ -124,6 +128,7 @@ void MainFrm::DrawColorGuide()
     in.shadowShift = Slider2[1]->value();
     for (int slot = 0; slot < ColorSlotCount; ++slot)
         in.colors[static_cast<size_t>(slot)] = color(slot);
+    in.gradients = m_gradients;
     in.windowBackground = palette().color(QPalette::Window);
     in.labelFont = font();
     const LabelColors labels = ::kalvetra::DrawColorGuide(Picture2->surface(), in, Engine::Fast, m_guideRenderer);
@@ -294,6 +299,35 @@ void MainFrm::Command2_Click()
     DrawPreview();
     DrawColorGuide();
     Text1[0]->setFocus();
+}
+
+void MainFrm::chooseGradients()
+{
+    if (gradientDialog) {
+        gradientDialog->raise();
+        return;
+    }
+    std::array<bool, GradientLayerCount> inUse{true, true, true, true};
+    if (const std::optional<DecorationVisibility> v = decorationVisibility(selectedType()))
+        inUse = {true, v->slot3, v->slot4, v->slot5};
+    ColorSlots colors{};
+    for (int slot = 0; slot < ColorSlotCount; ++slot)
+        colors[static_cast<size_t>(slot)] = color(slot);
+    gradientDialog = new GradientDialog(m_dialogs, m_gradients, colors, inUse, this);
+    gradientDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(gradientDialog, &QDialog::accepted, this, [this] {
+        const LayerGradients chosen = gradientDialog->gradients();
+        for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot) {
+            const LayerGradient& g = chosen[static_cast<size_t>(slot - Layer1Slot)];
+            setGradientColor(slot, g.color);
+            setGradientHorizontal(slot, g.horizontal ? 1 : 0);
+            setGradientEnabled(slot, g.enabled ? 1 : 0);
+        }
+        DrawPreview();
+        DrawColorGuide();
+    });
+    connect(gradientDialog, &QObject::destroyed, this, [this] { gradientDialog = nullptr; });
+    gradientDialog->open();
 }
 
 // ---- Menu commands ------------------------------------------------------------------------
@@ -480,7 +514,7 @@ void MainFrm::unload()
         {section, QString::fromUtf16(TransparentBackgroundKey), truthValueText(transparentBackground())},
     };
     if (autoSave())
-        entries += settingsEntries(*this);
+        entries += settingsEntries(*this, saveFile);
     WriteIniKeys(saveFile, entries);
     emit unloaded();
 }
