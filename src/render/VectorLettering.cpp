@@ -4,6 +4,7 @@
 
 #include <clipper.hpp>
 
+#include <QLinearGradient>
 #include <QPainter>
 
 #include <algorithm>
@@ -354,22 +355,36 @@ std::vector<QString> layerNames(DecorationType type, const LayerPlan& plan)
     return names;
 }
 
-QBrush layerFill(int slot, const ColorSlots& colors)
+QBrush layerFill(int slot, const ColorSlots& colors, const std::optional<GradientLine>& gradient)
 {
-    return QBrush(toQColor(colors[static_cast<size_t>(slot)]));
+    if (!gradient)
+        return QBrush(toQColor(colors[static_cast<size_t>(slot)]));
+    QLinearGradient linear(gradient->start, gradient->end);
+    linear.setSpread(QGradient::PadSpread);
+    linear.setColorAt(0, toQColor(gradient->startColor));
+    linear.setColorAt(1, toQColor(gradient->endColor));
+    return QBrush(linear);
 }
 
 std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const LayerPlan& plan,
                                                  const std::vector<QString>& names, const ColorSlots& colors,
-                                                 const QSize& canvas)
+                                                 const QSize& canvas, const LayerGradients& gradients)
 {
     std::vector<LetteringLayer> layers;
     std::vector<std::vector<Run>> runs;
+    std::optional<QRectF> textExtent;  // in the text's frame, for the gradients
     for (size_t i = 0; i < plan.layers.size(); ++i) {
         LetteringLayer layer;
         layer.name = i < names.size() ? names[i] : QStringLiteral("layer-%1").arg(i + 1);
         layer.slot = plan.layers[i].slot;
-        layer.fill = layerFill(layer.slot, colors);
+        std::optional<GradientLine> line;
+        if (const LayerGradient* gradient = gradientOfSlot(gradients, layer.slot); gradient && !shape.isEmpty()) {
+            if (!textExtent)
+                textExtent = textExtentInFrame(shape);
+            line = layerGradientLine(*textExtent, shape.frameAngle, plan.layers[i],
+                                     colors[static_cast<size_t>(layer.slot)], *gradient);
+        }
+        layer.fill = layerFill(layer.slot, colors, line);
         layers.push_back(layer);
         runs.push_back(runsOf(plan.layers[i]));
     }
@@ -433,7 +448,8 @@ VectorLettering vectorPrintFont(const StyleSettings& settings, DecorationType ty
         v.background = toQColor(settings.Colors[BackgroundSlot]);
     v.picture = picture;
     v.title = settings.DrawText;
-    v.layers = buildLetteringLayers(d.shape, d.plan, layerNames(type, d.plan), settings.Colors, canvas);
+    v.layers =
+        buildLetteringLayers(d.shape, d.plan, layerNames(type, d.plan), settings.Colors, canvas, settings.Gradients);
     return v;
 }
 

@@ -7,6 +7,7 @@
 
 #include "Colors.h"
 #include "DecorationType.h"
+#include "GradientGeometry.h"
 #include "LayerPlan.h"
 #include "StyleSettings.h"
 #include "TextShape.h"
@@ -51,16 +52,18 @@ struct VectorLettering {
 };
 
 // The layers of `plan` for `shape` (anchored at (0, 0); the rings carry the anchor), cut to
-// the canvas. `names` gives each layer's name (layerNames), `colors` its colour.
+// the canvas. `names` gives each layer's name (layerNames), `colors` its colour and
+// `gradients` the gradients of ② .. ⑤, placed as the raster engines place them.
 std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const LayerPlan& plan,
                                                  const std::vector<QString>& names, const ColorSlots& colors,
-                                                 const QSize& canvas);
+                                                 const QSize& canvas, const LayerGradients& gradients = {});
 
 // "shadow", "solid" (the extruded outer outline of the solid type), "ring-1" ..., "face".
 std::vector<QString> layerNames(DecorationType type, const LayerPlan& plan);
 
-// A layer's paint from its colour slot.
-QBrush layerFill(int slot, const ColorSlots& colors);
+// A layer's paint: its slot's colour, or a linear gradient in canvas pixels along `gradient`
+// (each end colour kept beyond its end, as the raster engines keep it).
+QBrush layerFill(int slot, const ColorSlots& colors, const std::optional<GradientLine>& gradient = std::nullopt);
 
 // PrintFont as vectors: the same settings, type and anchor as the raster drawing; the
 // background is colour ① unless `transparent`, `picture` under everything.

@@ -38,6 +38,7 @@ struct Drawing {
     double angle = 0;
     QSize canvas;
     Point anchor;
+    bool gradients = false;  // a gradient over each of ② .. ⑤, the second one left to right
 };
 
 void PrintTo(const Drawing& d, std::ostream* os)
@@ -61,6 +62,10 @@ StyleSettings settingsOf(const Drawing& d, int times = 1)
     s.ShadowPosition = static_cast<std::int16_t>(d.shadowPosition * times);
     s.Colors = {colorValue(130, 130, 255), colorValue(255, 255, 255), colorValue(255, 0, 0),
                 colorValue(0, 160, 0),     colorValue(0, 0, 255),     colorValue(40, 40, 40)};
+    if (d.gradients)
+        s.Gradients = {LayerGradient{true, colorValue(255, 230, 0), false}, LayerGradient{true, colorValue(0, 0, 0), true},
+                       LayerGradient{true, colorValue(255, 120, 0), false},
+                       LayerGradient{true, colorValue(255, 255, 0), false}};
     return s;
 }
 
@@ -78,7 +83,7 @@ QImage raster(const Drawing& d, int times, bool scaleFirstStep = false)
             if (layer.rings.size() > 1)
                 layer.rings.erase(layer.rings.begin(), layer.rings.begin() + (times - 1));
     DecorationRenderer renderer;
-    renderer.draw(canvas.image(), prepared.shape, prepared.plan, s.Colors, Engine::Fast);
+    renderer.draw(canvas.image(), prepared.shape, prepared.plan, s.Colors, s.Gradients, Engine::Fast);
     return canvas.image().convertToFormat(QImage::Format_RGB32);
 }
 
@@ -146,6 +151,9 @@ const Drawing Drawings[] = {
     {"solid_with_shadow", "カルベ", DecorationType::SolidOutline, 60, 5, 5, 4, false, 0, {300, 140}, {150, 100}},
     {"triple_outline_vertical", "縦書", DecorationType::TripleOutline, 45, 5, 5, 4, true, 0, {120, 200}, {60, 100}},
     {"double_outline_at_an_angle", "Ag", DecorationType::DoubleOutline, 60, 5, 5, 4, false, 25, {200, 150}, {100, 90}},
+    {"solid_with_gradients", "カルベ", DecorationType::SolidOutline, 60, 5, 5, 4, false, 0, {300, 140}, {150, 100}, true},
+    {"gradients_at_an_angle", "Ag", DecorationType::TripleOutline, 60, 5, 5, 4, false, 25, {200, 150}, {100, 90}, true},
+    {"gradients_vertical", "縦書", DecorationType::DoubleOutline, 45, 5, 5, 4, true, 0, {120, 200}, {60, 100}, true},
 };
 
 class VectorPictures : public testing::TestWithParam<Drawing> {

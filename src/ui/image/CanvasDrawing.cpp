@@ -18,7 +18,7 @@ QImage drawTransparent(const Surface& canvas, const CanvasDrawing& drawing, Deco
     case CanvasDrawing::Lettering::Sketch:
         renderer.draw(copy.image(), shapeForSettings(s, s.DrawText),
                       planDragSketch(drawing.type, s.Bordering, drawing.anchor.x, drawing.anchor.y), s.Colors,
-                      Engine::Fast);
+                      s.Gradients, Engine::Fast);
         break;
     }
     return copy.image();
