@@ -160,7 +160,8 @@ TEST_F(WindowsSettings, ANameThatIsNotAcceptedLeavesTheBoxAsItWas)
 
 TEST_F(WindowsSettings, AKalvetraIniInUtf16StaysOneUtf16FileThroughStartAndExit)
 {
-    const QString text = QStringLiteral("[Setting]\r\nSaveMessage=True\r\nAutoSave=True\r\n") +
+    const QString text =
+        QStringLiteral("[Setting]\r\nSaveMessage=True\r\nAutoSave=True\r\nTransparentBackground=False\r\n") +
                          windowsSettings(QStringLiteral("メイリオ"));
     const QByteArray original = encoded(text, Encoding::Utf16Le);
     write("Kalvetra.ini", original);
