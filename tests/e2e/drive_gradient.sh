@@ -9,81 +9,13 @@ program="$1"
 probe="$2"
 render="$3"
 
-for tool in Xvfb xdotool xclip; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/session.sh"
+require xclip
 
-work="$(mktemp -d)"
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [ -f "$work/program.log" ] && cat "$work/program.log"
-  exit 1
-}
-
-exec 3>"$work/display"
-Xvfb -screen 0 1024x768x24 -displayfd 3 -noreset -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-export DISPLAY=":$(cat "$work/display")"
-export QT_QPA_PLATFORM=xcb
-cp "$program" "$work/kalvetra"
-
-frame=""
-start_program() {
-  "$work/kalvetra" >"$work/program.log" 2>&1 &
-  app_pid=$!
-  frame=$(xdotool search --sync --onlyvisible --name '^カルベトラ$' | head -1)
-  [ -n "$frame" ] || fail "the frame window did not appear"
-  sleep 1
-}
-keys() {
-  xdotool windowfocus --sync "$1"
-  shift
-  xdotool key --delay 80 "$@"
-  sleep 0.5
-}
 # 文字列 gets a filled square; 実行 → 文字作成; ファイル → イメージをファイルへ保存 as BMP.
 make_image() {
-  printf '■' | xclip -selection clipboard
-  keys "$frame" alt+c ctrl+a ctrl+v
-  keys "$frame" alt+r m
-  sleep 1
-  keys "$frame" alt+f s
-  sleep 1
-  xdotool key --delay 50 ctrl+a
-  xdotool type --delay 30 "$1"
-  xdotool key Return
-  for _ in $(seq 50); do
-    [ -s "$1" ] && break
-    sleep 0.1
-  done
-  [ -s "$1" ] || fail "$1 was not written"
-}
-exit_program() {
-  keys "$frame" alt+f x
-  for _ in $(seq 50); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$app_pid" 2>/dev/null && fail "the program did not end"
-  status=0
-  wait "$app_pid" || status=$?
-  app_pid=""
-  [ "$status" -eq 0 ] || fail "the program ended with status $status"
+  create_image '■'
+  save_as "$1"
 }
 # ⑤ (the face of the triple outline) runs from red to cyan, top to bottom.
 check_gradient() {
@@ -94,24 +26,24 @@ check_gradient() {
     fail "$1: the face does not run from red at its top to cyan at its bottom"
 }
 
-start_program
+start_program "$program"
 # The last control in the tab order is グラデ...: from the text box one step back.
-keys "$frame" alt+c shift+Tab space
+keys alt+c shift+Tab space
 dialog=$(xdotool search --sync --onlyvisible --name '^グラデーション$' | head -1)
 [ -n "$dialog" ] || fail "the gradient dialog did not open"
 # ⑤ on, then its second colour: the colour dialog's HTML field.
-keys "$dialog" alt+5 Tab space
+keys_to "$dialog" alt+5 Tab space
 sleep 1
 xdotool key --delay 80 alt+h ctrl+a
 xdotool type --delay 30 '#00ffff'
 xdotool key Return
 sleep 0.5
-keys "$dialog" Return
+keys_to "$dialog" Return
 xdotool search --onlyvisible --name '^グラデーション$' >/dev/null 2>&1 && fail "the gradient dialog did not close"
 
 make_image "$work/first.bmp"
 check_gradient "$work/first.bmp"
-keys "$frame" alt+f c
+keys alt+f c
 exit_program
 grep -q $'^\[Gradient\]\r$' "$work/Kalvetra.ini" || fail "Kalvetra.ini has no [Gradient] section"
 grep -q $'^Enable4=1\r$' "$work/Kalvetra.ini" || fail "Kalvetra.ini does not have ⑤'s gradient on"
@@ -124,9 +56,9 @@ cp "$work/Kalvetra.ini" "$work/copy.ini"
 cmp -s "$work/Kalvetra.ini" "$work/copy.ini" || fail "kalvetra-render changed the window's settings file"
 
 # The next start reads it back.
-start_program
+start_program "$program"
 make_image "$work/second.bmp"
 check_gradient "$work/second.bmp"
-keys "$frame" alt+f c
+keys alt+f c
 exit_program
 echo "1 passed, 0 failed"

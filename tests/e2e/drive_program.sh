@@ -8,7 +8,8 @@ program="$1"
 probe="$2"
 
 source "$(dirname "$0")/session.sh"
-start_program "$program" "$work"
+require xclip
+start_program "$program"
 
 new_image 'カルベ' "$probe"
 [ "$cw" -gt 200 ] || fail "the largest region of the canvas colour is too small: $cx $cy $cw $ch"
@@ -32,12 +33,11 @@ save_as "$work/out.svg"
 save_as "$work/out.pdf"
 
 # Close the image (saved: no question), then leave the program.
-[ -n "${E2E_SHOTS:-}" ] && import -window root "$E2E_SHOTS/before-close.png"
+shot before-close
 keys alt+f c
 sleep 0.5
-[ -n "${E2E_SHOTS:-}" ] && import -window root "$E2E_SHOTS/before-exit.png"
-keys alt+f x
-wait_for_end "the exit command"
+shot before-exit
+exit_program
 [ -s "$work/Kalvetra.ini" ] || fail "no settings file was written at exit"
 
 # The lettering lies where it was dragged, in both files.

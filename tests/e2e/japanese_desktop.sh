@@ -8,19 +8,13 @@ set -euo pipefail
 program="$1"
 desktop_entry="$2"
 
-source "$(dirname "$0")/x_session.sh"
-x_session_require Xvfb xdotool xprop iconv
+source "$(dirname "$0")/session.sh"
+require xprop iconv
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
   echo "SKIP: the ja_JP.UTF-8 locale is not generated (tools/setup.sh)"
   exit 77
 fi
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-
-shot() {
-  [ -n "${E2E_SHOTS:-}" ] && import -window root "$E2E_SHOTS/ja-$1.png" || true
-}
-
-x_session_start_x
+japanese_locale
 
 # Every key as the program writes it, with the Windows face that has a substitute here.
 printf '%s\r\n' '[Font]' 'FontName=メイリオ' 'FontSize=72' 'FontAspect=100' 'FontEscape=0' 'FontBold=1' \
@@ -29,8 +23,8 @@ printf '%s\r\n' '[Font]' 'FontName=メイリオ' 'FontSize=72' 'FontAspect=100' 
   'Color2=16711680' 'Color3=16777215' 'Color4=255' | iconv -f UTF-8 -t CP932 >"$work/windows.ini"
 cp "$work/windows.ini" "$work/into.ini"
 
-x_session_start_program "$program"
-shot start
+start_program "$program"
+shot ja-start
 
 # Docks find the launcher entry by the windows' class.
 class=$(xprop -id "$frame" WM_CLASS | sed -n 's/.*, "\(.*\)"$/\1/p')
@@ -54,16 +48,13 @@ through_dialog() {
   printf '%s' "$title" | grep -qP '[\x{3040}-\x{30FF}\x{4E00}-\x{9FFF}]' || fail "the file dialog's title \"$title\" is not Japanese"
   echo "dialog title: $title"
   sleep 0.5
-  shot "dialog-$(basename "$path")"
-  # Qt's own dialog starts with the focus in the name field.
-  xdotool key --delay 50 ctrl+a
-  xdotool type --delay 30 "$path"
-  xdotool key Return
+  shot "ja-dialog-$(basename "$path")"
+  type_path "$path"
   sleep 1
 }
 
 through_dialog "$work/windows.ini" alt+f o
-shot opened
+shot ja-opened
 through_dialog "$work/saved.ini" alt+f s
 through_dialog "$work/into.ini" alt+f s
 for _ in $(seq 50); do
@@ -73,6 +64,6 @@ done
 cmp "$work/windows.ini" "$work/saved.ini" || fail "the new settings file differs from the one made on Windows"
 cmp "$work/windows.ini" "$work/into.ini" || fail "saving into the Windows file changed it"
 
-x_session_exit
+exit_program
 iconv -f CP932 -t UTF-8 "$work/Kalvetra.ini" | grep -q '^FontName=メイリオ' || fail "Kalvetra.ini does not keep the face"
 echo "1 passed, 0 failed"

@@ -6,8 +6,9 @@ set -euo pipefail
 program="$1"
 probe="$2"
 source "$(dirname "$0")/session.sh"
+require xclip
 
-start_program "$program" "$work"
+start_program "$program"
 # Room for the image window to grow.
 xdotool windowsize --sync "$frame" 1000 700
 new_image 'カルベ' "$probe"
@@ -48,7 +49,7 @@ for step in 1 2 3 4 5; do
 done
 xdotool mouseup 1
 sleep 1
-[ -n "${E2E_SHOTS:-}" ] && import -window root "$E2E_SHOTS/after-resize.png"
+shot after-resize
 read -r _ _ wider _ <<<"$("$probe" screen-region 130,130,255)"
 [ "$wider" -gt $((cw + 150)) ] || fail "the corner drag did not widen the canvas ($cw -> $wider)"
 
@@ -58,6 +59,5 @@ read -r sx _ sw _ <<<"$("$probe" lettering "$work/resized.bmp" 130,130,255 | hea
 echo "resize: the saved lettering is $sw pixels wide, the whole text $long_width"
 
 activate_settings_window
-keys alt+f x
-wait_for_end "the exit command"
+exit_program
 echo "2 passed, 0 failed"

@@ -6,12 +6,7 @@
 set -euo pipefail
 program="$1"
 source "$(dirname "$0")/session.sh"
-
-new_unsaved_image() {
-  set_text 'カルベ'
-  keys alt+r m
-  sleep 1
-}
+require xclip
 
 # The program's question box: a second visible window with the frame's title.
 question_box() {
@@ -20,7 +15,7 @@ question_box() {
 
 # 1. SIGTERM with an unsaved image window.
 start_program "$program" "$work/first"
-new_unsaved_image
+create_image 'カルベ'
 kill -TERM "$app_pid"
 wait_for_end "SIGTERM with an unsaved image"
 [ -s "$work/first/Kalvetra.ini" ] || fail "SIGTERM wrote no settings"
@@ -28,7 +23,7 @@ echo "SIGTERM with an unsaved image: ended, settings written"
 
 # 2. ファイル → 終了 (the settings window's), キャンセル in the image's question, then SIGTERM.
 start_program "$program" "$work/second"
-new_unsaved_image
+create_image 'カルベ'
 activate_settings_window
 keys alt+f x
 box=""
