@@ -12,6 +12,7 @@
 #include "ui/common/SurfaceView.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -119,7 +120,9 @@ public:
     std::array<QLabel*, 6> Label2{};
     QWidget* Command2 = nullptr;
     QPushButton* gradientButton = nullptr;
-    GradientDialog* gradientDialog = nullptr;  // while it is open
+    // While it is open. NOTE: a guarded pointer, not a `destroyed` handler: the dialog may go
+    // as a child of this window, when this window is no longer a MainFrm.
+    QPointer<GradientDialog> gradientDialog;
     SurfaceView* Picture1 = nullptr;
     SurfaceView* Picture2 = nullptr;
     SurfaceView* Picture3 = nullptr;

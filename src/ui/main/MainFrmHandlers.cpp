@@ -326,7 +326,6 @@ void MainFrm::chooseGradients()
         DrawPreview();
         DrawColorGuide();
     });
-    connect(gradientDialog, &QObject::destroyed, this, [this] { gradientDialog = nullptr; });
     gradientDialog->open();
 }
 
