@@ -31,12 +31,7 @@ protected:
         main->Text1[0]->setText(QStringLiteral("文字"));
     }
 
-    ImageFrm* create()
-    {
-        main->MNU_R_M_Click();
-        const auto windows = program->frame().mdiArea()->subWindowList();
-        return qobject_cast<ImageFrm*>(windows.back()->widget());
-    }
+    ImageFrm* create() { return newImageWindow(); }
 
     QMdiSubWindow* windowOf(ImageFrm* image) { return qobject_cast<QMdiSubWindow*>(image->parentWidget()); }
 

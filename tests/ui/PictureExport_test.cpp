@@ -34,8 +34,7 @@ protected:
 
     ImageFrm* create()
     {
-        main->MNU_R_M_Click();
-        auto* image = qobject_cast<ImageFrm*>(program->frame().mdiArea()->subWindowList().back()->widget());
+        ImageFrm* image = newImageWindow();
         // Drawn even where the window system has not activated the window yet.
         image->PrintFont();
         return image;

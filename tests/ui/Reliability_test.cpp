@@ -44,11 +44,7 @@ protected:
 
     QString ini() const { return files.path(QStringLiteral("Kalvetra.ini")); }
 
-    ImageFrm* create()
-    {
-        main->MNU_R_M_Click();
-        return qobject_cast<ImageFrm*>(program->frame().mdiArea()->subWindowList().back()->widget());
-    }
+    ImageFrm* create() { return newImageWindow(); }
 
     static void mouse(ImageFrm* image, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
     {

@@ -5,7 +5,12 @@
 #include "FakeDialogs.h"
 #include "TestFiles.h"
 
+#include "app/MDIFrm.h"
 #include "app/SubModule.h"
+#include "ui/image/ImageFrm.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +30,13 @@ protected:
         program = std::make_unique<SubModule>(dialogs, files.folder());
         program->start();
         main = &program->settingsWindow();
+    }
+
+    // 実行 → 文字作成: the image window it opens.
+    ImageFrm* newImageWindow()
+    {
+        main->MNU_R_M_Click();
+        return qobject_cast<ImageFrm*>(program->frame().mdiArea()->subWindowList().back()->widget());
     }
 };
 

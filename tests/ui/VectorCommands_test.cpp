@@ -33,11 +33,7 @@ protected:
         main->Text1[0]->setText(QStringLiteral("文字"));
     }
 
-    ImageFrm* create()
-    {
-        main->MNU_R_M_Click();
-        return qobject_cast<ImageFrm*>(program->frame().mdiArea()->subWindowList().back()->widget());
-    }
+    ImageFrm* create() { return newImageWindow(); }
 
     // Poppler's drawing of the first page, or a null image without pdftoppm.
     static QImage drawnPdf(const QString& pdf, int dpi)
