@@ -412,7 +412,6 @@ private:
     bool m_changed = false;
 };
 
-
 // Qt tells file errors as the system's text; the number is found back by that text.
 int systemErrorOf(const QFileDevice& file, const QString& path)
 {
@@ -488,8 +487,9 @@ bool writeStrings(const QString& path, const QList<Entry>& entries, int* systemE
     if (!replacing) {
         why = systemErrorOf(out, path);
         // NOTE: a folder that takes no new file may still hold a settings file that can be
-        // written (a shared one, linked from elsewhere): it is then rewritten in place.
-        if (presence != Presence::Readable)
+        // written (a shared one, linked from elsewhere): it is then rewritten in place. Not
+        // on a full disk, where a rewrite could stop part way.
+        if (presence != Presence::Readable || (why != EACCES && why != EPERM))
             return false;
     }
     QBuffer inMemory;
