@@ -4,6 +4,8 @@
 #include <QResizeEvent>
 #include <QStyleOptionFrame>
 
+#include <cmath>
+
 namespace kalvetra {
 
 SurfaceView::SurfaceView(QWidget* parent, bool bordered) : QWidget(parent), m_border(bordered ? 2 : 0)
@@ -37,7 +39,25 @@ void SurfaceView::paintEvent(QPaintEvent*)
         p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
         p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
     }
-    p.drawImage(m_border, m_border, m_surface.image());
+    // Any drawing on the surface since changes its key: the sharp one is then out of date.
+    const QImage& image = m_surface.image();
+    if (!m_sharp.isNull() && m_sharpOf == image.cacheKey() &&
+        m_sharp.deviceIndependentSize().toSize() == image.size())
+        p.drawImage(QPointF(m_border, m_border), m_sharp);
+    else
+        p.drawImage(m_border, m_border, image);
+}
+
+int SurfaceView::sharpFactor() const
+{
+    return static_cast<int>(std::lround(devicePixelRatioF()));
+}
+
+void SurfaceView::showSharp(const QImage& sharp)
+{
+    m_sharp = sharp;
+    m_sharpOf = m_surface.image().cacheKey();
+    update();
 }
 
 void SurfaceView::resizeEvent(QResizeEvent* event)
