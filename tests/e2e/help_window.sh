@@ -15,7 +15,7 @@ cp "$2" "$work/Kalvetra.chm"
 start_program "$program"
 
 help_window() {
-  xdotool search --onlyvisible --name '^HTML ヘルプ$' 2>/dev/null | head -1 || true
+  xdotool search --onlyvisible --name '^カルベトラ ヘルプ$' 2>/dev/null | head -1 || true
 }
 
 # open_help: ヘルプ → 目次; sets $help and X Y WIDTH HEIGHT of its inside.

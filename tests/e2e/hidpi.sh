@@ -12,7 +12,9 @@ require xclip
 
 export QT_SCALE_FACTOR=2
 start_program "$program"
+unset QT_SCALE_FACTOR  # the probe looks at the screen's own pixels
 new_image 'カルベ' "$probe"
+[ -n "${E2E_SHOTS:-}" ] && "$probe" shot "$E2E_SHOTS/hidpi.png"
 read -r across down <<<"$("$probe" pairs "$cx,$cy,$cw,$ch")"
 echo "canvas $cx,$cy ${cw}x$ch: $across pixels differ from their partner across, $down down"
 [ "$across" -gt 50 ] && [ "$down" -gt 50 ] || fail "the canvas is the picture doubled pixel for pixel"

@@ -9,6 +9,7 @@
 //                                 differ from their right (H) and lower (V) partner when the
 //                                 screen is cut into pairs; 0 for a picture doubled pixel for
 //                                 pixel (the smaller count of the two ways of pairing)
+//   probe shot FILE               the whole screen into FILE, to see what a failing run saw
 //   probe jpeg FILE               "SAMPLING QMAX": its sampling factors ("1x1,1x1,1x1" full
 //                                 colour) and its largest quantiser (1 at quality 100)
 //   probe gradient FILE R,G,B R,G,B  where a face running from the first colour to the second
@@ -198,6 +199,9 @@ int main(int argc, char** argv)
         std::printf(!a.isNull() && a == b ? "same\n" : "differ\n");
         return 0;
     }
+    if (args.size() == 3 && args[1] == u"shot") {
+        return QGuiApplication::primaryScreen()->grabWindow(0).save(args[2]) ? 0 : 2;
+    }
     if (args.size() == 3 && args[1] == u"pairs") {
         const QStringList r = args[2].split(u',');
         if (r.size() != 4)
@@ -248,6 +252,6 @@ int main(int argc, char** argv)
         gradientFace(image.convertToFormat(QImage::Format_RGB32), parseColor(args[3]), parseColor(args[4]));
         return 0;
     }
-    std::fprintf(stderr, "usage: probe screen-region R,G,B | screen-lettering X,Y,W,H R,G,B | lettering FILE R,G,B | alpha FILE | same FILE FILE | pairs X,Y,W,H | jpeg FILE | gradient FILE R,G,B R,G,B\n");
+    std::fprintf(stderr, "usage: probe screen-region R,G,B | screen-lettering X,Y,W,H R,G,B | lettering FILE R,G,B | alpha FILE | same FILE FILE | pairs X,Y,W,H | shot FILE | jpeg FILE | gradient FILE R,G,B R,G,B\n");
     return 2;
 }
