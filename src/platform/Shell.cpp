@@ -20,7 +20,7 @@ constexpr int NoAssociation = 31;
 
 // A launcher still running after this long has handed the address to a program that stays
 // (a browser started by it); only a launcher that ends says whether it failed.
-constexpr int LauncherVerdictMs = 3000;
+constexpr int LauncherVerdictMs = 2000;
 
 // xdg-open's exit statuses (xdg-utils): 0 success, 2 file not found, 3 no program for it.
 int fromLauncherStatus(int status)
