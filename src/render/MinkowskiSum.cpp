@@ -75,16 +75,31 @@ Path sweptAlongDiagonal(const std::vector<IntPoint>& shape, cInt d)
     return convexHull(std::move(points));
 }
 
+// Clipper sweeps a line down the polygons and visits every edge the line crosses at each
+// vertex: the work counted is the vertices times the most contours one line crosses.
 void count(const BuildControl& control, const Paths& subject, const Paths& clipPaths)
 {
     if (!control.work)
         return;
-    std::int64_t n = 0;
+    std::int64_t vertices = 0;
+    std::vector<std::pair<cInt, int>> events;
     for (const Paths* input : {&subject, &clipPaths})
-        for (const Path& p : *input)
-            n += static_cast<std::int64_t>(p.size());
+        for (const Path& p : *input) {
+            if (p.empty())
+                continue;
+            vertices += static_cast<std::int64_t>(p.size());
+            const Box box = boxOf(p);
+            events.push_back({box.top, 1});
+            events.push_back({box.bottom, -1});
+        }
+    std::sort(events.begin(), events.end(), [](const auto& a, const auto& b) {
+        return a.first < b.first || (a.first == b.first && a.second > b.second);
+    });
+    int crossed = 0, most = 0;
+    for (const auto& [y, step] : events)
+        most = std::max(most, crossed += step);
     control.work->operations.fetch_add(1, std::memory_order_relaxed);
-    control.work->vertices.fetch_add(n, std::memory_order_relaxed);
+    control.work->vertices.fetch_add(vertices * std::max(most, 1), std::memory_order_relaxed);
 }
 
 // The pattern's vertices from the edge of smallest angle on, and its edges' directions in

@@ -7,8 +7,9 @@
 
 namespace kalvetra {
 
-// Polygon operations handed to Clipper and the vertices they were given: the cost of a build,
-// counted so that tests can bound how it grows.
+// Polygon operations handed to Clipper and the vertices their sweeps visit (each operation's
+// vertices times the most contours one sweep line crosses): the cost of a build, counted so
+// that tests can bound how it grows.
 struct WorkCount {
     std::atomic<std::int64_t> operations{0};
     std::atomic<std::int64_t> vertices{0};

@@ -236,3 +236,31 @@ TEST(VectorLettering, AnEmptyTextOrNoStepsLeavesLayersEmpty)
     EXPECT_TRUE(v.layers[1].isEmpty());
     EXPECT_FALSE(v.layers[4].isEmpty());
 }
+
+TEST(VectorLettering, WorkGrowsLinearlyWithTheTextAndStopsAtTheCanvas)
+{
+    // Polygon operations and the vertices handed to them, for a text and for the same text
+    // twenty times: a sum that grows with the square of the length fails here on any machine.
+    auto work = [](const QString& text, DecorationType type, int bordering, const QSize& canvas) {
+        StyleSettings s = settingsFor({"", "", type, bordering, 5});
+        s.DrawText = text;
+        const PreparedDrawing d = preparePrintFont(s, type, {canvas.width() / 2, canvas.height() / 2 + 10});
+        WorkCount count;
+        buildLetteringLayers(d.shape, d.plan, layerNames(type, d.plan), s.Colors, canvas, {}, false, {&count});
+        return std::pair<std::int64_t, std::int64_t>{count.operations.load(), count.vertices.load()};
+    };
+    const QString unit = QStringLiteral("カルベトラ文字看板縁");
+    for (const DecorationType type : {DecorationType::TripleOutline, DecorationType::SolidOutline}) {
+        const auto [shortOperations, shortVertices] = work(unit, type, 30, QSize(600, 200));
+        const auto [longOperations, longVertices] = work(unit.repeated(20), type, 30, QSize(10000, 200));
+        EXPECT_LE(longOperations, 25 * shortOperations) << static_cast<int>(type);
+        EXPECT_LE(longVertices, 25 * shortVertices) << static_cast<int>(type);
+    }
+    // A text far longer than the canvas costs what the part near the canvas costs.
+    const QString character = QStringLiteral("字");
+    const auto [fewOperations, fewVertices] = work(character.repeated(40), DecorationType::TripleOutline, 5, QSize(800, 200));
+    const auto [manyOperations, manyVertices] =
+        work(character.repeated(8000), DecorationType::TripleOutline, 5, QSize(800, 200));
+    EXPECT_LE(manyOperations, fewOperations + 10);
+    EXPECT_LE(manyVertices, fewVertices + fewVertices / 10);
+}
