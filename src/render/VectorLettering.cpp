@@ -324,15 +324,21 @@ std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const L
 VectorLettering vectorPrintFont(const StyleSettings& settings, DecorationType type, Point anchor, const QSize& canvas,
                                 bool transparent, const QImage& picture)
 {
-    const PreparedDrawing d = preparePrintFont(settings, type, anchor);
+    return vectorPrintFont(preparePrintFont(settings, type, anchor), settings, type, canvas, transparent, picture);
+}
+
+VectorLettering vectorPrintFont(const PreparedDrawing& d, const StyleSettings& settings, DecorationType type,
+                                const QSize& canvas, bool transparent, const QImage& picture,
+                                const BuildControl& control)
+{
     VectorLettering v;
     v.canvas = canvas;
     if (!transparent)
         v.background = toQColor(settings.Colors[BackgroundSlot]);
     v.picture = picture;
     v.title = settings.DrawText;
-    v.layers =
-        buildLetteringLayers(d.shape, d.plan, layerNames(type, d.plan), settings.Colors, canvas, settings.Gradients);
+    v.layers = buildLetteringLayers(d.shape, d.plan, layerNames(type, d.plan), settings.Colors, canvas,
+                                    settings.Gradients, false, control);
     return v;
 }
 

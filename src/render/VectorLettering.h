@@ -28,6 +28,8 @@ class QPainter;
 
 namespace kalvetra {
 
+struct PreparedDrawing;
+
 // Polygon coordinates are surface pixels times this (1/256 pixel).
 constexpr int VectorScale = 256;
 
@@ -74,6 +76,11 @@ QBrush layerFill(int slot, const ColorSlots& colors, const std::optional<Gradien
 // background is colour ① unless `transparent`, `picture` under everything.
 VectorLettering vectorPrintFont(const StyleSettings& settings, DecorationType type, Point anchor, const QSize& canvas,
                                 bool transparent, const QImage& picture);
+// The same from the drawing preparePrintFont made of `settings`: no font work, so it may run
+// on any thread.
+VectorLettering vectorPrintFont(const PreparedDrawing& drawing, const StyleSettings& settings, DecorationType type,
+                                const QSize& canvas, bool transparent, const QImage& picture,
+                                const BuildControl& control = {});
 
 // Paints the lettering in canvas pixels (the painter's transform maps them to the device).
 void paintLettering(QPainter& painter, const VectorLettering& lettering);
