@@ -232,7 +232,7 @@ QBrush layerFill(int slot, const ColorSlots& colors, const std::optional<Gradien
 
 std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const LayerPlan& plan,
                                                  const std::vector<QString>& names, const ColorSlots& colors,
-                                                 const QSize& canvas, const LayerGradients& gradients, bool roundRings,
+                                                 const QSize& canvas, const LayerGradients& gradients, bool round,
                                                  const BuildControl& control)
 {
     std::vector<LetteringLayer> layers;
@@ -272,7 +272,7 @@ std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const L
     std::map<std::pair<int, int>, Path> patterns;
     std::optional<Box> textReach;
     for (const auto& [key, box] : reach) {
-        const Path& pattern = patterns[key] = runPattern(key.first, key.second, roundRings);
+        const Path& pattern = patterns[key] = runPattern(key.first, key.second, round);
         const Box p = minkowski::boxOf(pattern);
         const Box needed{box.left - p.right, box.top - p.bottom, box.right - p.left, box.bottom - p.top};
         textReach = textReach ? textReach->unitedWith(needed) : needed;
@@ -338,7 +338,7 @@ VectorLettering vectorPrintFont(const PreparedDrawing& d, const StyleSettings& s
     v.picture = picture;
     v.title = settings.DrawText;
     v.layers = buildLetteringLayers(d.shape, d.plan, layerNames(type, d.plan), settings.Colors, canvas,
-                                    settings.Gradients, false, control);
+                                    settings.Gradients, roundRings(settings), control);
     return v;
 }
 

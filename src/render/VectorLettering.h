@@ -63,7 +63,7 @@ struct VectorLettering {
 std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const LayerPlan& plan,
                                                  const std::vector<QString>& names, const ColorSlots& colors,
                                                  const QSize& canvas, const LayerGradients& gradients = {},
-                                                 bool roundRings = false, const BuildControl& control = {});
+                                                 bool round = false, const BuildControl& control = {});
 
 // "shadow", "solid" (the extruded outer outline of the solid type), "ring-1" ..., "face".
 std::vector<QString> layerNames(DecorationType type, const LayerPlan& plan);

@@ -29,6 +29,7 @@ struct GlyphCase {
     bool twiceDraw = false;
     bool round = false;
     int size = 40;
+    int canvas = 200;
 };
 
 void PrintTo(const GlyphCase& c, std::ostream* os)
@@ -115,8 +116,8 @@ TEST_P(LayerPolygons, PixelCentresInsideArePixelsInkedAwayFromTheEdge)
 {
     const GlyphCase& c = GetParam();
     const StyleSettings settings = settingsFor(c);
-    const QSize canvas(200, 200);
-    const Point anchor{100, 120};
+    const QSize canvas(c.canvas, c.canvas);
+    const Point anchor{c.canvas / 2, c.canvas * 3 / 5};
     const PreparedDrawing d = preparePrintFont(settings, c.type, anchor);
     const std::vector<LetteringLayer> layers = buildLetteringLayers(
         d.shape, d.plan, layerNames(c.type, d.plan), settings.Colors, canvas, {}, c.round);
@@ -171,6 +172,14 @@ INSTANTIATE_TEST_SUITE_P(
                     GlyphCase{"small_pieces_wide_ring", "ガ。・、", DecorationType::TripleOutline, 30, 5, false, 0,
                               false, false, false, 30},
                     GlyphCase{"small_pieces_solid", "点、小", DecorationType::SolidOutline, 20, 10},
+                    // Round rings: the text grown by discs, swept along the extrusion.
+                    GlyphCase{"round_triple", "あ", DecorationType::TripleOutline, 8, 5, false, 0, false, false, true},
+                    GlyphCase{"round_small_pieces_solid", "ガ。", DecorationType::SolidOutline, 12, 10, false, 0, false,
+                              false, true},
+                    GlyphCase{"round_at_an_angle", "g", DecorationType::SingleOutline, 6, 5, false, 30, false, false,
+                              true},
+                    GlyphCase{"round_four_times", "あ", DecorationType::TripleOutline, 20, 5, false, 0, false, false,
+                              true, 160, 400},
                     GlyphCase{"dot_inside_the_extruded_ring", ".", DecorationType::SolidOutline, 10, 20},
                     GlyphCase{"vertical_writing", "字ー", DecorationType::DoubleOutline, 5, 5, true},
                     GlyphCase{"angle_and_underline", "g", DecorationType::SingleOutline, 6, 5, false, 30, true},
