@@ -51,17 +51,24 @@ echo "SIGTERM after a cancelled exit: ended, settings written"
 # image window enlarged by its corner: the save runs beside the event loop, which acts on the
 # signal.
 mkdir -p "$work/third"
-printf '[Font]\r\nFontSize=10\r\nFontAspect=10\r\n[Width]\r\nBordering=30\r\nSolid=20\r\nRingShape=1\r\n[Shadow]\r\nEnable=1\r\n[View]\r\nType=0\r\n' \
+printf '[Font]\r\nFontSize=10\r\nFontAspect=10\r\n[Width]\r\nBordering=30\r\nSolid=20\r\nRingShape=1\r\n[Shadow]\r\nEnable=1\r\n[View]\r\nType=0\r\n[Color]\r\nColor0=16745090\r\nColor1=16777215\r\nColor2=255\r\nColor3=65280\r\nColor4=16711680\r\nColor5=4210752\r\n' \
   >"$work/third/Kalvetra.ini"
 start_program "$program" "$work/third"
 xdotool windowsize --sync "$frame" 2380 980
-new_image "$(printf 'あ縁取看板文字%.0s' $(seq 300))" "$probe"
+new_image 'カルベ' "$probe"
 xdotool mousemove --sync $((cx + cw + 7)) $((cy + ch + 5)) mousedown 1
 for step in 1 2 3 4 5; do
   xdotool mousemove --sync $((cx + cw + 7 + (2300 - cx - cw) * step / 5)) $((cy + ch + 5 + (940 - cy - ch) * step / 5))
   sleep 0.05
 done
 xdotool mouseup 1
+sleep 1
+activate_settings_window
+set_text "$(printf 'あ縁取看板文字%.0s' $(seq 300))"
+# Back to the image window by its toolbar, F5 takes the text.
+xdotool mousemove --sync $((cx + cw - 20)) $((cy - 14)) click 1
+sleep 0.7
+keys F5
 keys alt+f s
 # The long line is drawn again first on the larger canvas, so the dialog may come late.
 dialog=""
@@ -74,15 +81,14 @@ done
 xdotool windowfocus --sync "$dialog"
 sleep 0.5
 type_path "$work/third/long.pdf"
-box=""
+# The dialog gone, the save runs; the signal comes while it does.
 for _ in $(seq 100); do
-  box=$(question_box)
-  [ -n "$box" ] && break
-  [ -e "$work/third/long.pdf" ] && break
+  xdotool search --onlyvisible --name '^名前を付けて保存$' >/dev/null 2>&1 || break
   sleep 0.05
 done
-if [ -z "$box" ]; then
-  echo "SKIP: the save ended before its progress box showed (a fast machine)"
+sleep 0.2
+if [ -e "$work/third/long.pdf" ]; then
+  echo "SKIP: the save ended before the signal could come (a fast machine)"
   exit 77
 fi
 rm -f "$work/third/Kalvetra.ini"
@@ -94,6 +100,9 @@ done
 kill -0 "$app_pid" 2>/dev/null && fail "the program did not end within a second of SIGTERM during a save"
 wait_for_end "SIGTERM during a long save"
 [ -s "$work/third/Kalvetra.ini" ] || fail "SIGTERM during a save wrote no settings"
-[ -e "$work/third/long.pdf" ] && fail "the stopped save left a file"
-echo "SIGTERM during a long save: ended within a second, settings written, no file"
+# Stopped, it leaves no file; only a save that ended first may have written its whole file.
+if [ -e "$work/third/long.pdf" ]; then
+  tail -c 6 "$work/third/long.pdf" | grep -q '%%EOF' || fail "the stopped save left a partial file"
+fi
+echo "SIGTERM during a long save: ended within a second, settings written, no partial file"
 echo "3 passed, 0 failed"
