@@ -335,7 +335,10 @@ VectorLettering vectorPrintFont(const PreparedDrawing& d, const StyleSettings& s
     v.canvas = canvas;
     if (!transparent)
         v.background = toQColor(settings.Colors[BackgroundSlot]);
-    v.picture = picture;
+    // Only the part on the page shows; a large picture would only make the file and its
+    // writing long.
+    const QRect page(QPoint(0, 0), canvas);
+    v.picture = page.contains(picture.rect()) ? picture : picture.copy(page.intersected(picture.rect()));
     v.title = settings.DrawText;
     v.layers = buildLetteringLayers(d.shape, d.plan, layerNames(type, d.plan), settings.Colors, canvas,
                                     settings.Gradients, roundRings(settings), control);

@@ -216,14 +216,17 @@ TEST(VectorLettering, LayersAreNamedFromTheOutsideInWithTheirColours)
     EXPECT_EQ(vectorPrintFont(s, DecorationType::Normal, {60, 70}, QSize(120, 100), true, QImage()).layers.size(), 1u);
 }
 
-TEST(VectorLettering, PolygonsAreCutToTheCanvas)
+TEST(VectorLettering, PolygonsAndPictureAreCutToTheCanvas)
 {
     // The text reaches far beyond the canvas on both sides.
     StyleSettings s = settingsFor({"", "カルベトラ", DecorationType::None, 10, 20});
     s.FontSize = 200;
     const QSize canvas(300, 200);
-    const VectorLettering v = vectorPrintFont(s, DecorationType::SolidOutline, {150, 180}, canvas, true, QImage());
+    QImage picture(1000, 150, QImage::Format_RGB32);
+    picture.fill(qRgb(10, 200, 30));
+    const VectorLettering v = vectorPrintFont(s, DecorationType::SolidOutline, {150, 180}, canvas, true, picture);
     EXPECT_FALSE(v.background);
+    EXPECT_EQ(v.picture.size(), QSize(300, 150));  // the picture too, as far as the page shows it
     for (const LetteringLayer& layer : v.layers) {
         ASSERT_FALSE(layer.isEmpty()) << layer.name.toStdString();
         const QRect bounds = layer.path().boundingRect().toAlignedRect();
