@@ -1,8 +1,7 @@
 #include "VectorLettering.h"
 
 #include "DecoratedDrawing.h"
-
-#include <clipper.hpp>
+#include "MinkowskiSum.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -15,13 +14,17 @@
 namespace kalvetra {
 namespace {
 
-using ClipperLib::cInt;
-using ClipperLib::IntPoint;
-using ClipperLib::Path;
-using ClipperLib::Paths;
+using minkowski::Box;
+using minkowski::cInt;
+using minkowski::IntPoint;
+using minkowski::Path;
+using minkowski::Paths;
+using minkowski::Region;
 
-// Curves are flattened to within this many pixels of the font's outline.
+// Curves are flattened to within this many pixels of the font's outline, and round rings'
+// arcs to within this many pixels of the circle.
 constexpr double FlatteningTolerance = 1.0 / 32;
+constexpr double ArcTolerance = 1.0 / 32;
 // Vertices closer than this (fixed point) to their neighbours' line add nothing visible.
 constexpr double CleaningDistance = VectorScale / 64.0;
 
@@ -51,230 +54,64 @@ void flattenCubic(Path& out, const QPointF& p0, const QPointF& p1, const QPointF
     }
 }
 
-Paths flatten(const QPainterPath& path)
+// The contours of `path` mapped by `transform`, leaving out those whose control points all
+// lie outside `cull` (a contour lies inside the hull of its control points).
+Paths flatten(const QPainterPath& path, const QTransform& transform, const Box& cull)
 {
     Paths contours;
-    Path current;
-    auto finish = [&] {
-        if (current.size() > 2)
-            contours.push_back(std::move(current));
-        current.clear();
-    };
-    QPointF last;
     const int count = path.elementCount();
-    for (int i = 0; i < count; ++i) {
-        const QPainterPath::Element e = path.elementAt(i);
-        switch (e.type) {
-        case QPainterPath::MoveToElement:
-            finish();
-            [[fallthrough]];
-        case QPainterPath::LineToElement:
-            last = QPointF(e.x, e.y);
-            current.push_back(fixedPoint(last));
-            break;
-        case QPainterPath::CurveToElement:
-            if (i + 2 < count) {
-                const QPointF end(path.elementAt(i + 2).x, path.elementAt(i + 2).y);
-                flattenCubic(current, last, QPointF(e.x, e.y),
-                             QPointF(path.elementAt(i + 1).x, path.elementAt(i + 1).y), end);
-                last = end;
-                i += 2;
-            }
-            break;
-        case QPainterPath::CurveToDataElement:
-            break;
+    std::vector<QPointF> points;
+    for (int start = 0; start < count;) {
+        int end = start + 1;
+        while (end < count && path.elementAt(end).type != QPainterPath::MoveToElement)
+            ++end;
+        points.clear();
+        for (int i = start; i < end; ++i) {
+            const QPainterPath::Element e = path.elementAt(i);
+            points.push_back(transform.map(QPointF(e.x, e.y)));
         }
+        Box box{fixedPoint(points[0]).X, fixedPoint(points[0]).Y, fixedPoint(points[0]).X, fixedPoint(points[0]).Y};
+        for (const QPointF& p : points) {
+            const IntPoint q = fixedPoint(p);
+            box = box.unitedWith({q.X, q.Y, q.X, q.Y});
+        }
+        if (box.meets(cull)) {
+            Path current;
+            QPointF last = points[0];
+            current.push_back(fixedPoint(last));
+            for (int i = start + 1; i < end; ++i) {
+                const QPainterPath::ElementType type = path.elementAt(i).type;
+                const QPointF& p = points[static_cast<size_t>(i - start)];
+                if (type == QPainterPath::LineToElement) {
+                    current.push_back(fixedPoint(p));
+                    last = p;
+                } else if (type == QPainterPath::CurveToElement && i + 2 < end) {
+                    const QPointF& end3 = points[static_cast<size_t>(i + 2 - start)];
+                    flattenCubic(current, last, p, points[static_cast<size_t>(i + 1 - start)], end3);
+                    last = end3;
+                    i += 2;
+                }
+            }
+            if (current.size() > 2)
+                contours.push_back(std::move(current));
+        }
+        start = end;
     }
-    finish();
     return contours;
 }
 
-// A connected part of the text: an outer contour (first) with its holes.
-struct Piece {
-    Paths contours;
-    cInt left = 0, top = 0, right = 0, bottom = 0;  // of the outer contour
-    cInt width() const { return right - left; }
-    cInt height() const { return bottom - top; }
-};
-
-void collectPieces(const ClipperLib::PolyNode& node, std::vector<Piece>& pieces)
+// The text in surface pixels around the anchor, as regions of meeting parts, as far as it
+// can reach `cull`.
+std::vector<Region> textRegions(const TextShape& shape, const Box& cull, const BuildControl& control)
 {
-    for (const ClipperLib::PolyNode* outer : node.Childs) {
-        Piece piece;
-        piece.contours.push_back(outer->Contour);
-        cInt left = outer->Contour.front().X, right = left, top = outer->Contour.front().Y, bottom = top;
-        for (const IntPoint& p : outer->Contour) {
-            left = std::min(left, p.X);
-            right = std::max(right, p.X);
-            top = std::min(top, p.Y);
-            bottom = std::max(bottom, p.Y);
-        }
-        piece.left = left;
-        piece.top = top;
-        piece.right = right;
-        piece.bottom = bottom;
-        for (const ClipperLib::PolyNode* hole : outer->Childs) {
-            piece.contours.push_back(hole->Contour);
-            collectPieces(*hole, pieces);  // islands inside the hole
-        }
-        pieces.push_back(std::move(piece));
-    }
-}
-
-// The text in surface pixels around the anchor, as the union of its outlines.
-std::vector<Piece> textPieces(const TextShape& shape)
-{
-    Paths all;
+    std::vector<Region> regions;
     for (const QPainterPath& p : shape.paths) {
-        // Each path is filled on its own by its rule; the unions have one orientation and add up.
-        ClipperLib::Clipper one;
-        one.AddPaths(flatten(shape.transform.map(p)), ClipperLib::ptSubject, true);
+        // Each path is filled on its own by its rule; the fills have one orientation and add up.
         const auto rule = p.fillRule() == Qt::WindingFill ? ClipperLib::pftNonZero : ClipperLib::pftEvenOdd;
-        Paths filled;
-        one.Execute(ClipperLib::ctUnion, filled, rule, rule);
-        all.insert(all.end(), filled.begin(), filled.end());
+        std::vector<Region> filled = minkowski::regionsOf(flatten(p, shape.transform, cull), rule, control);
+        std::move(filled.begin(), filled.end(), std::back_inserter(regions));
     }
-    ClipperLib::Clipper c;
-    c.AddPaths(all, ClipperLib::ptSubject, true);
-    ClipperLib::PolyTree tree;
-    c.Execute(ClipperLib::ctUnion, tree, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
-    std::vector<Piece> pieces;
-    collectPieces(tree, pieces);
-    return pieces;
-}
-
-// ---- Minkowski sums ----------------------------------------------------------------------------
-
-cInt cross(const IntPoint& o, const IntPoint& a, const IntPoint& b)
-{
-    return (a.X - o.X) * (b.Y - o.Y) - (a.Y - o.Y) * (b.X - o.X);
-}
-
-// Convex hull with a positive area (Andrew's monotone chain); fewer than 3 points for a
-// point or a segment.
-Path convexHull(std::vector<IntPoint> points)
-{
-    std::sort(points.begin(), points.end(), [](const IntPoint& a, const IntPoint& b) {
-        return a.X < b.X || (a.X == b.X && a.Y < b.Y);
-    });
-    points.erase(std::unique(points.begin(), points.end()), points.end());
-    if (points.size() < 3)
-        return points;
-    Path hull(2 * points.size());
-    size_t k = 0;
-    for (const IntPoint& p : points) {
-        while (k >= 2 && cross(hull[k - 2], hull[k - 1], p) <= 0)
-            --k;
-        hull[k++] = p;
-    }
-    for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
-        while (k >= lower && cross(hull[k - 2], hull[k - 1], points[i]) <= 0)
-            --k;
-        hull[k++] = points[i];
-    }
-    hull.resize(k - 1);
-    return hull;
-}
-
-// The convex hull of the sums of two point sets: the Minkowski sum of their hulls.
-Path convexSum(const Path& a, const Path& b)
-{
-    std::vector<IntPoint> sums;
-    sums.reserve(a.size() * b.size());
-    for (const IntPoint& p : a)
-        for (const IntPoint& q : b)
-            sums.push_back(p + q);
-    return convexHull(std::move(sums));
-}
-
-struct Box {
-    cInt left, top, right, bottom;
-    bool meets(cInt l, cInt t, cInt r, cInt b) const { return l <= right && r >= left && t <= bottom && b >= top; }
-    bool meets(const Path& p) const
-    {
-        cInt l = p.front().X, r = l, t = p.front().Y, b = t;
-        for (const IntPoint& q : p) {
-            l = std::min(l, q.X);
-            r = std::max(r, q.X);
-            t = std::min(t, q.Y);
-            b = std::max(b, q.Y);
-        }
-        return meets(l, t, r, b);
-    }
-    Path path() const { return {{left, top}, {right, top}, {right, bottom}, {left, bottom}}; }
-};
-
-// piece + P for a convex P (a polygon, segment or point): the piece moved to one point of P,
-// and every edge of its contours swept over P. Sweeps that miss `cull` are left out.
-void sweepPiece(const Piece& piece, const Path& pattern, const Box& cull, Paths& out)
-{
-    cInt left = 0, top = 0, right = 0, bottom = 0;
-    for (const IntPoint& q : pattern) {
-        left = std::min(left, q.X);
-        top = std::min(top, q.Y);
-        right = std::max(right, q.X);
-        bottom = std::max(bottom, q.Y);
-    }
-    if (!cull.meets(piece.left + left, piece.top + top, piece.right + right, piece.bottom + bottom))
-        return;  // a part of a long text that no place brings onto the canvas
-    const IntPoint p0 = pattern.front();
-    for (const Path& contour : piece.contours) {
-        Path moved;
-        moved.reserve(contour.size());
-        for (const IntPoint& p : contour)
-            moved.push_back(p + p0);
-        out.push_back(std::move(moved));
-    }
-    if (pattern.size() < 2)
-        return;
-    std::vector<IntPoint> ends;
-    for (const Path& contour : piece.contours)
-        for (size_t i = 0; i < contour.size(); ++i) {
-            const IntPoint& a = contour[i];
-            const IntPoint& b = contour[(i + 1) % contour.size()];
-            ends.clear();
-            for (const IntPoint& q : pattern) {
-                ends.push_back(a + q);
-                ends.push_back(b + q);
-            }
-            Path hull = convexHull(ends);
-            if (hull.size() >= 3 && cull.meets(hull))
-                out.push_back(std::move(hull));
-        }
-}
-
-// The union of the text stamped around the border of the square of half-width w at the
-// steps (0, 0), (1, 1), ..., (n - 1, n - 1), cut to `cull`.
-//
-// NOTE: the border of a square added to a connected piece is the whole square added to it
-// unless the piece fits inside the open square; only such small pieces (dots, dakuten) are
-// grown side by side. Stamps at whole pixels and the continuous segments between them differ
-// by less than a pixel, inside the antialiased edge.
-Paths ringSteps(const std::vector<Piece>& pieces, int w, int n, const Box& cull)
-{
-    const cInt h = static_cast<cInt>(w) * VectorScale;
-    const cInt d = static_cast<cInt>(n - 1) * VectorScale;
-    const Path diagonal = {{0, 0}, {d, d}};
-    const Path square = {{-h, -h}, {h, -h}, {h, h}, {-h, h}};
-    const Path whole = convexSum(square, diagonal);
-    std::vector<Path> sides;
-    for (size_t i = 0; i < square.size(); ++i)
-        sides.push_back(convexSum({square[i], square[(i + 1) % square.size()]}, diagonal));
-
-    Paths subject;
-    for (const Piece& piece : pieces) {
-        if (h > 0 && piece.width() < 2 * h && piece.height() < 2 * h)
-            for (const Path& side : sides)
-                sweepPiece(piece, side, cull, subject);
-        else
-            sweepPiece(piece, whole, cull, subject);
-    }
-    ClipperLib::Clipper c;
-    c.AddPaths(subject, ClipperLib::ptSubject, true);
-    c.AddPath(cull.path(), ClipperLib::ptClip, true);
-    Paths result;
-    c.Execute(ClipperLib::ctIntersection, result, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
-    return result;
+    return minkowski::unite(std::move(regions), control);
 }
 
 // Consecutive rings of one half-width whose centres step by (1, 1): one extrusion.
@@ -308,12 +145,39 @@ Box canvasBox(const QSize& canvas)
     return {0, 0, static_cast<cInt>(canvas.width()) * VectorScale, static_cast<cInt>(canvas.height()) * VectorScale};
 }
 
-void translate(Paths& paths, const Point& by)
+Region translated(Region region, const Point& by)
 {
-    const IntPoint shift{static_cast<cInt>(by.x) * VectorScale, static_cast<cInt>(by.y) * VectorScale};
-    for (Path& p : paths)
+    const cInt dx = static_cast<cInt>(by.x) * VectorScale, dy = static_cast<cInt>(by.y) * VectorScale;
+    for (Path& p : region.contours)
         for (IntPoint& q : p)
-            q = q + shift;
+            q = q + IntPoint{dx, dy};
+    region.box = {region.box.left + dx, region.box.top + dy, region.box.right + dx, region.box.bottom + dy};
+    return region;
+}
+
+// The pattern a run grows the text by: the square of half-width w or the disc of radius w,
+// swept along the run's diagonal.
+Path runPattern(int w, int count, bool round)
+{
+    const cInt h = static_cast<cInt>(w) * VectorScale;
+    const cInt d = static_cast<cInt>(count - 1) * VectorScale;
+    return round ? minkowski::roundPattern(static_cast<double>(h), d, VectorScale * ArcTolerance)
+                 : minkowski::squarePattern(h, d);
+}
+
+// The text grown by a pattern, as far as it shows in `reach`.
+std::vector<Region> grownText(const std::vector<Region>& text, const Path& pattern, const Box& reach,
+                              const BuildControl& control)
+{
+    const Box patternBox = minkowski::boxOf(pattern);
+    std::vector<Region> grown;
+    for (const Region& region : text) {
+        if (control.stopped())
+            return {};
+        if (region.box.grownBy(patternBox).meets(reach))
+            grown.push_back(minkowski::sum(region, pattern, control));
+    }
+    return minkowski::unite(std::move(grown), control);
 }
 
 }  // namespace
@@ -368,7 +232,8 @@ QBrush layerFill(int slot, const ColorSlots& colors, const std::optional<Gradien
 
 std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const LayerPlan& plan,
                                                  const std::vector<QString>& names, const ColorSlots& colors,
-                                                 const QSize& canvas, const LayerGradients& gradients)
+                                                 const QSize& canvas, const LayerGradients& gradients, bool round,
+                                                 const BuildControl& control)
 {
     std::vector<LetteringLayer> layers;
     std::vector<std::vector<Run>> runs;
@@ -401,29 +266,47 @@ std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const L
             const Box here{page.left - dx, page.top - dy, page.right - dx, page.bottom - dy};
             auto [it, fresh] = reach.try_emplace({r.w, r.count}, here);
             if (!fresh)
-                it->second = {std::min(it->second.left, here.left), std::min(it->second.top, here.top),
-                              std::max(it->second.right, here.right), std::max(it->second.bottom, here.bottom)};
+                it->second = it->second.unitedWith(here);
         }
-    const std::vector<Piece> pieces = textPieces(shape);
+    // Only the text that some sum brings onto the canvas is read.
+    std::map<std::pair<int, int>, Path> patterns;
+    std::optional<Box> textReach;
+    for (const auto& [key, box] : reach) {
+        const Path& pattern = patterns[key] = runPattern(key.first, key.second, round);
+        const Box p = minkowski::boxOf(pattern);
+        const Box needed{box.left - p.right, box.top - p.bottom, box.right - p.left, box.bottom - p.top};
+        textReach = textReach ? textReach->unitedWith(needed) : needed;
+    }
+    if (!textReach)
+        return layers;
+    const std::vector<Region> text = textRegions(shape, *textReach, control);
     // The sums are independent of each other: one thread each.
-    std::map<std::pair<int, int>, std::future<Paths>> pending;
+    std::map<std::pair<int, int>, std::future<std::vector<Region>>> pending;
     for (const auto& [key, box] : reach)
-        pending[key] = std::async(std::launch::async,
-                                  [&pieces, key, box] { return ringSteps(pieces, key.first, key.second, box); });
-    std::map<std::pair<int, int>, Paths> sums;
+        pending[key] = std::async(std::launch::async, [&text, &patterns, &control, key, box] {
+            return grownText(text, patterns.at(key), box, control);
+        });
+    std::map<std::pair<int, int>, std::vector<Region>> sums;
     for (auto& [key, sum] : pending)
         sums[key] = sum.get();
 
-    for (size_t i = 0; i < layers.size(); ++i) {
-        ClipperLib::Clipper c;
-        for (const Run& r : runs[i]) {
-            Paths placed = sums[{r.w, r.count}];
-            translate(placed, r.first);
-            c.AddPaths(placed, ClipperLib::ptSubject, true);
-        }
-        c.AddPath(page.path(), ClipperLib::ptClip, true);
+    for (size_t i = 0; i < layers.size() && !control.stopped(); ++i) {
+        std::vector<Region> placed;
+        for (const Run& r : runs[i])
+            for (const Region& region : sums[{r.w, r.count}])
+                placed.push_back(translated(region, r.first));
+        if (runs[i].size() > 1)
+            placed = minkowski::unite(std::move(placed), control);
         Paths result;
-        c.Execute(ClipperLib::ctIntersection, result, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+        for (Region& region : placed) {
+            if (page.contains(region.box))
+                std::move(region.contours.begin(), region.contours.end(), std::back_inserter(result));
+            else if (page.meets(region.box)) {
+                Paths cut = minkowski::clip(ClipperLib::ctIntersection, region.contours, {page.path()},
+                                            ClipperLib::pftNonZero, control);
+                std::move(cut.begin(), cut.end(), std::back_inserter(result));
+            }
+        }
         ClipperLib::CleanPolygons(result, CleaningDistance);
         for (const Path& contour : result) {
             if (contour.size() < 3)
@@ -441,15 +324,24 @@ std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const L
 VectorLettering vectorPrintFont(const StyleSettings& settings, DecorationType type, Point anchor, const QSize& canvas,
                                 bool transparent, const QImage& picture)
 {
-    const PreparedDrawing d = preparePrintFont(settings, type, anchor);
+    return vectorPrintFont(preparePrintFont(settings, type, anchor), settings, type, canvas, transparent, picture);
+}
+
+VectorLettering vectorPrintFont(const PreparedDrawing& d, const StyleSettings& settings, DecorationType type,
+                                const QSize& canvas, bool transparent, const QImage& picture,
+                                const BuildControl& control)
+{
     VectorLettering v;
     v.canvas = canvas;
     if (!transparent)
         v.background = toQColor(settings.Colors[BackgroundSlot]);
-    v.picture = picture;
+    // Only the part on the page shows; a large picture would only make the file and its
+    // writing long.
+    const QRect page(QPoint(0, 0), canvas);
+    v.picture = page.contains(picture.rect()) ? picture : picture.copy(page.intersected(picture.rect()));
     v.title = settings.DrawText;
-    v.layers =
-        buildLetteringLayers(d.shape, d.plan, layerNames(type, d.plan), settings.Colors, canvas, settings.Gradients);
+    v.layers = buildLetteringLayers(d.shape, d.plan, layerNames(type, d.plan), settings.Colors, canvas,
+                                    settings.Gradients, roundRings(settings), control);
     return v;
 }
 

@@ -1,8 +1,9 @@
 // The decorated text as exact polygons, for vector files and printing. Every layer the
-// engines draw is a union of copies of the text stamped around square rings: a ring of
-// half-width w is the text grown by the border of the square [-w, w]^2, an extrusion adds the
-// diagonal segment of its steps, the shadow is a translated copy. These Minkowski sums are
-// computed with Clipper on the realised font's outlines in fixed point. QtGui only.
+// engines draw is the text grown by its rings: a ring of half-width w is the text grown by the
+// square [-w, w]^2 (or the disc of radius w for round rings), an extrusion sweeps it along the
+// diagonal of its steps, the shadow is a translated copy. These Minkowski sums are computed
+// with Clipper on the realised font's outlines in fixed point, in time near-linear in the
+// text's length. QtGui only.
 #pragma once
 
 #include "Colors.h"
@@ -11,6 +12,7 @@
 #include "LayerPlan.h"
 #include "StyleSettings.h"
 #include "TextShape.h"
+#include "WorkControl.h"
 
 #include <QBrush>
 #include <QImage>
@@ -25,6 +27,8 @@
 class QPainter;
 
 namespace kalvetra {
+
+struct PreparedDrawing;
 
 // Polygon coordinates are surface pixels times this (1/256 pixel).
 constexpr int VectorScale = 256;
@@ -53,10 +57,13 @@ struct VectorLettering {
 
 // The layers of `plan` for `shape` (anchored at (0, 0); the rings carry the anchor), cut to
 // the canvas. `names` gives each layer's name (layerNames), `colors` its colour and
-// `gradients` the gradients of ② .. ⑤, placed as the raster engines place them.
+// `gradients` the gradients of ② .. ⑤, placed as the raster engines place them. Round rings
+// grow the text by discs instead of squares. A build that `control` stops returns layers
+// that must be thrown away.
 std::vector<LetteringLayer> buildLetteringLayers(const TextShape& shape, const LayerPlan& plan,
                                                  const std::vector<QString>& names, const ColorSlots& colors,
-                                                 const QSize& canvas, const LayerGradients& gradients = {});
+                                                 const QSize& canvas, const LayerGradients& gradients = {},
+                                                 bool round = false, const BuildControl& control = {});
 
 // "shadow", "solid" (the extruded outer outline of the solid type), "ring-1" ..., "face".
 std::vector<QString> layerNames(DecorationType type, const LayerPlan& plan);
@@ -69,6 +76,11 @@ QBrush layerFill(int slot, const ColorSlots& colors, const std::optional<Gradien
 // background is colour ① unless `transparent`, `picture` under everything.
 VectorLettering vectorPrintFont(const StyleSettings& settings, DecorationType type, Point anchor, const QSize& canvas,
                                 bool transparent, const QImage& picture);
+// The same from the drawing preparePrintFont made of `settings`: no font work, so it may run
+// on any thread.
+VectorLettering vectorPrintFont(const PreparedDrawing& drawing, const StyleSettings& settings, DecorationType type,
+                                const QSize& canvas, bool transparent, const QImage& picture,
+                                const BuildControl& control = {});
 
 // Paints the lettering in canvas pixels (the painter's transform maps them to the device).
 void paintLettering(QPainter& painter, const VectorLettering& lettering);

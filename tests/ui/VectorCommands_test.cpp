@@ -3,10 +3,12 @@
 #include "RunningProgram.h"
 #include "SmallFileSystem.h"
 
+#include "ui/image/BackgroundWork.h"
 #include "ui/image/ImagePrinting.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -15,12 +17,17 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 using namespace kalvetra;
 using kalvetra::test::TestFiles;
@@ -304,4 +311,45 @@ TEST_F(VectorCommands, PrintingThroughThePreviewAndPrintDialogsToAPdfFileNeedsNo
     EXPECT_FALSE(runPrintDialog(image, image->vectorLettering()).has_value());
     EXPECT_TRUE(printDialogShown);
     EXPECT_TRUE(TestFiles::bytes(out).startsWith("%PDF-"));
+}
+
+TEST_F(VectorCommands, LongWorkShowsAProgressBoxLateWhileTheWindowsRunAndItsCancelStopsTheWorker)
+{
+    ImageFrm* image = create();
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(20);
+
+    // Quick work: no box.
+    bool ran = false;
+    EXPECT_TRUE(runInBackground(image, QStringLiteral("..."), [&ran](const std::atomic_bool&) { ran = true; }));
+    EXPECT_TRUE(ran);
+
+    // Work that runs until it is stopped: the box comes after half a second; its キャンセル stops it.
+    QElapsedTimer clock;
+    qint64 shownAfter = -1;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || shownAfter >= 0)
+            return;
+        shownAfter = clock.elapsed();
+        auto* cancel = box->findChild<QPushButton*>();
+        ASSERT_TRUE(cancel);
+        EXPECT_EQ(cancel->text(), QStringLiteral("キャンセル"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    watch.start(10);
+    bool stopped = false;
+    clock.start();
+    const bool finished = runInBackground(image, QStringLiteral("..."), [&stopped](const std::atomic_bool& cancelled) {
+        while (!cancelled)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stopped = true;
+    });
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(stopped);
+    EXPECT_GE(shownAfter, ProgressDelayMilliseconds - 50);
+    EXPECT_GT(ticks, 10);  // the event loop ran all along
 }

@@ -1,5 +1,6 @@
 #include "ImageFrm.h"
 
+#include "BackgroundWork.h"
 #include "ImagePrinting.h"
 #include "PictureClipboard.h"
 
@@ -379,9 +380,17 @@ bool ImageFrm::MNU_F_S_Click()
         reportSaveFailure(result.errorNumber, result.errorDescription);
         return false;
     }
-    if (imagefile::isVectorFormat(imagefile::saveFormatForPath(result.path))) {
-        const imagefile::SaveResult saved =
-            imagefile::saveVectorImage(result.path, vectorLettering(m_main.transparentBackground()));
+    if (const imagefile::ImageFormat format = imagefile::saveFormatForPath(result.path);
+        imagefile::isVectorFormat(format)) {
+        // Built and encoded off the interface thread; a cancelled save writes nothing.
+        QByteArray bytes;
+        const bool built = buildVectors(QStringLiteral("イメージを保存しています..."), m_main.transparentBackground(),
+                                        [&bytes, format](const VectorLettering& v) {
+                                            bytes = imagefile::encodeVector(format, v);
+                                        });
+        if (!built)
+            return false;
+        const imagefile::SaveResult saved = imagefile::writeWholeFile(result.path, bytes);
         if (!saved.ok()) {
             reportSaveFailure(saved.errorNumber, saved.description);
             return false;
@@ -411,11 +420,32 @@ VectorLettering ImageFrm::vectorLettering(bool transparent) const
                            canvas.picture());
 }
 
+bool ImageFrm::buildVectors(const QString& label, bool transparent, const std::function<void(const VectorLettering&)>& use)
+{
+    // The font work stays on this thread; the worker gets copies that nothing changes.
+    const Surface& canvas = Picture1->surface();
+    const StyleSettings style = settings;
+    const DecorationType type = m_main.selectedType();
+    const PreparedDrawing drawing = preparePrintFont(style, type, Point{textX, textY});
+    const QSize size = canvas.size();
+    const QImage picture = canvas.picture();
+    return runInBackground(this, label, [&](const std::atomic_bool& cancelled) {
+        const VectorLettering v =
+            vectorPrintFont(drawing, style, type, size, transparent, picture, BuildControl{nullptr, &cancelled});
+        if (!cancelled)
+            use(v);
+    });
+}
+
 void ImageFrm::MNU_F_P_Click()
 {
     if (!printDialog)
         return;
-    if (const std::optional<imagefile::SaveResult> failure = printDialog(this, vectorLettering()))
+    std::optional<VectorLettering> lettering;
+    if (!buildVectors(QStringLiteral("印刷の準備をしています..."), false,
+                      [&lettering](const VectorLettering& v) { lettering = v; }))
+        return;
+    if (const std::optional<imagefile::SaveResult> failure = printDialog(this, *lettering))
         m_dialogs.message(this, failure->description, QStringLiteral("イメージ印刷(Error:%1)").arg(failure->errorNumber),
                           MessageIcon::Exclamation, MessageButtons::Ok);
 }

@@ -127,6 +127,9 @@ private:
     void dragTo(const QPointF& position);
     void sizeSaveBuffer();
     void reportSaveFailure(int number, const QString& reason);
+    // Builds the lettering's vectors on a worker thread (a progress box after half a second)
+    // and hands them to `use` there; false when cancelled or the program is ending.
+    bool buildVectors(const QString& label, bool transparent, const std::function<void(const VectorLettering&)>& use);
     void loadIntoCanvas(const QString& path);
 
     MainFrm& m_main;
