@@ -71,7 +71,8 @@ LabelColors DrawColorGuide(Surface& guide, const ColorGuideInputs& in, Engine en
     if (in.type == DecorationType::None)
         return labels;
 
-    const LayerPlan plan = planColorGuide(in.type, in.shadowOn, in.shadowShift);
+    LayerPlan plan = planColorGuide(in.type, in.shadowOn, in.shadowShift);
+    plan.form = in.ringForm;
     renderer.draw(guide.image(), shapeForSettings(guideSettings(), GuideSample), plan, in.colors, in.gradients, engine);
 
     QPainter p(&guide.image());

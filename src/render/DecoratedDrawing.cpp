@@ -42,11 +42,17 @@ TextShape shapeForSettings(const StyleSettings& settings, const QString& text)
     return shape;
 }
 
+RingForm ringFormOf(const StyleSettings& settings)
+{
+    return settings.RingShape == 1 ? RingForm::Round : RingForm::Square;
+}
+
 PreparedDrawing preparePrintFont(const StyleSettings& settings, DecorationType type, Point anchor)
 {
     PreparedDrawing d;
     d.shape = shapeForSettings(settings, settings.DrawText);
     d.plan = planDecoration(type, widthsOf(settings), settings.FontSize, anchor.x, anchor.y);
+    d.plan.form = ringFormOf(settings);
     return d;
 }
 
@@ -79,6 +85,7 @@ StyleSettings previewStyleSettings(const PreviewInputs& in)
     s.ShadowEnable = static_cast<std::int16_t>(in.widths.shadowEnable);
     s.Colors = in.colors;
     s.Gradients = in.gradients;
+    s.RingShape = in.ringForm == RingForm::Round ? 1 : 0;
     return s;
 }
 
@@ -90,7 +97,8 @@ void DrawPreview(Surface& preview, const PreviewInputs& in, Engine engine, Decor
     DecorationWidths widths = in.widths;
     widths.twiceDraw = s.TwiceDraw != 0;
     // N comes from the full size in the size box, not from the preview's 30 %.
-    const LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
+    LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
+    plan.form = in.ringForm;
     renderer.draw(preview.image(), shapeForSettings(s, PreviewSample), plan, in.colors, in.gradients, engine);
 }
 

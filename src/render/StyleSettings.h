@@ -41,6 +41,7 @@ struct StyleSettings {
     std::int16_t ShadowEnable = 0;    // the check box value; the shadow is on only for 1
     ColorSlots Colors{};
     LayerGradients Gradients{};  // second colours of ② .. ⑤; off, the layers are flat
+    int RingShape = 0;           // 0 square rings (角), 1 round (丸)
 };
 
 inline bool shadowIsOn(const StyleSettings& s)
