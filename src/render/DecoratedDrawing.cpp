@@ -44,7 +44,7 @@ TextShape shapeForSettings(const StyleSettings& settings, const QString& text)
 
 RingForm ringFormOf(const StyleSettings& settings)
 {
-    return settings.RingShape == 1 ? RingForm::Round : RingForm::Square;
+    return roundRings(settings) ? RingForm::Round : RingForm::Square;
 }
 
 PreparedDrawing preparePrintFont(const StyleSettings& settings, DecorationType type, Point anchor)
