@@ -15,7 +15,7 @@ constexpr std::int32_t None = std::numeric_limits<std::int32_t>::max() / 4;
 
 std::size_t DistanceScratch::bytes() const
 {
-    return rowOffset.capacity() * sizeof(std::int32_t) + hull.capacity() * sizeof(std::int32_t) +
+    return (rowOffset.capacity() + hull.capacity() + byDistance.capacity()) * sizeof(std::int32_t) +
            bounds.capacity() * sizeof(double);
 }
 
@@ -60,21 +60,31 @@ void discDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& ou
                 o[c] = below[c] + 1;
     }
 
-    // Along each row: the lower envelope of the parabolas (x - c)^2 + offset(c)^2.
+    // Along each row: the lower envelope of the parabolas (x - c)^2 + offset(c)^2, of the
+    // columns whose nearest text pixel is near enough to matter at all.
     scratch.hull.resize(static_cast<size_t>(cols) + 1);
     scratch.bounds.resize(static_cast<size_t>(cols) + 2);
     std::int32_t* v = scratch.hull.data();
     double* z = scratch.bounds.data();
     out.resize(domain);
-    const double reach = w + 1.0;
+    const int reach = w + 1;
+    const int reach2 = reach * reach;
+    // Coverage at squared distance d2 from a text pixel of coverage a is
+    // clamp(w + 0.5 - (sqrt(d2) - (a / 255 - 0.5))) = clamp(w - sqrt(d2) + a / 255): the nearest
+    // text pixel's coverage places the text's edge within it (half covered, an edge through
+    // its centre; fully covered, one half a pixel beyond). In 1/255ths, by squared distance:
+    scratch.byDistance.resize(static_cast<size_t>(reach2) + 1);
+    for (int d2 = 0; d2 <= reach2; ++d2)
+        scratch.byDistance[static_cast<size_t>(d2)] = static_cast<std::int32_t>(std::lround(255.0 * (w - std::sqrt(double(d2)))));
+    const std::int32_t* base = scratch.byDistance.data();
     for (int y = domain.top(); y <= domain.bottom(); ++y) {
         const std::int32_t* o = offsetRow(y - grid.top());
         std::uint8_t* dst = out.row(y);
         auto height = [o](int c) { return static_cast<double>(c) * c + static_cast<double>(o[c]) * o[c]; };
         int k = -1;
         for (int c = 0; c < cols; ++c) {
-            if (o[c] == None)
-                continue;
+            if (o[c] > reach || o[c] < -reach)
+                continue;  // None included
             double s = -std::numeric_limits<double>::infinity();
             while (k >= 0) {
                 s = (height(c) - height(v[k])) / (2.0 * (c - v[k]));
@@ -97,18 +107,14 @@ void discDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& ou
             while (z[j + 1] < c)
                 ++j;
             const int q = v[j];
-            const double dx = c - q, dy = o[q];
-            const double d2 = dx * dx + dy * dy;
-            if (d2 > reach * reach) {
+            const int dx = c - q, dy = o[q];
+            const int d2 = dx * dx + dy * dy;
+            if (d2 > reach2) {
                 dst[x - domain.left()] = 0;
                 continue;
             }
-            // The nearest text pixel's coverage places the text's edge within it: half covered
-            // is an edge through its centre, fully covered one half a pixel beyond.
-            const std::uint8_t a = mask.at(grid.left() + q, y + o[q]);
-            const double edge = std::sqrt(d2) - (a / 255.0 - 0.5);
-            const double covered = std::clamp(w + 0.5 - edge, 0.0, 1.0);
-            dst[x - domain.left()] = static_cast<std::uint8_t>(std::lround(covered * 255.0));
+            const int a = mask.row(y + dy)[grid.left() + q - maskLeft];
+            dst[x - domain.left()] = static_cast<std::uint8_t>(std::clamp(base[d2] + a, 0, 255));
         }
     }
 }

@@ -14,6 +14,7 @@ struct DistanceScratch {
     std::vector<std::int32_t> rowOffset;  // per pixel: rows to the nearest text pixel of its column
     std::vector<std::int32_t> hull;       // lower envelope of one row: its parabolas
     std::vector<double> bounds;           // and where each one takes over
+    std::vector<std::int32_t> byDistance; // coverage less the text pixel's, by squared distance
     std::size_t bytes() const;
 };
 
