@@ -60,7 +60,7 @@ QRect Coverage::nonZeroBounds() const
 
 namespace {
 
-constexpr int StripWidth = 256;
+constexpr int StripWidth = 128;
 // Masks up to this width are filled at once, as they always were (a long line's cost shows
 // only beyond it).
 constexpr int SingleFillWidth = 2048;
