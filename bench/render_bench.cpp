@@ -38,6 +38,12 @@ Scenario angled(Scenario sc)
     return sc;
 }
 
+Scenario rounded(Scenario sc)
+{
+    sc.settings.RingShape = 1;
+    return sc;
+}
+
 // Stamps drawn per iteration by the literal engines on the heavy scenario.
 constexpr std::int64_t SlowShare = 600;
 
@@ -158,6 +164,7 @@ void registerAll()
         {"S2/fast/gradients-horizontal/warm", withGradients(s2(), true)},
         {"S2-angle30/fast/warm", angled(s2())},
         {"S2-angle30/fast/gradients-vertical/warm", withGradients(angled(s2()), false)},
+        {"S2-round/fast/warm", rounded(s2())},
     };
     for (const auto& [name, sc] : gradients)
         benchmark::RegisterBenchmark(name, [sc](benchmark::State& st) { drawScenario(st, sc, Engine::Fast, false); })
@@ -166,8 +173,13 @@ void registerAll()
     benchmark::RegisterBenchmark("S2/fast/moved", [](benchmark::State& st) {
         drawChanging(st, s2(), [](Scenario& sc, int i) { sc.anchor = {900 + (i & 1) * 40, 780 + (i & 1) * 30}; });
     })->UseManualTime()->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("S2/fast/new-width", [](benchmark::State& st) {
-        drawChanging(st, s2(), [](Scenario& sc, int i) { sc.settings.Bordering = static_cast<std::int16_t>(29 + (i & 1)); });
+    for (const bool round : {false, true})
+        benchmark::RegisterBenchmark(round ? "S2-round/fast/new-width" : "S2/fast/new-width", [round](benchmark::State& st) {
+            drawChanging(st, round ? rounded(s2()) : s2(),
+                         [](Scenario& sc, int i) { sc.settings.Bordering = static_cast<std::int16_t>(29 + (i & 1)); });
+        })->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("S2-round/fast/fresh", [](benchmark::State& st) {
+        drawScenario(st, rounded(s2()), Engine::Fast, true);
     })->UseManualTime()->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Preview/fast/new-width", drawPreview)->UseManualTime()->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Sketch/fast/1920x1080", drawSketch)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -170,6 +170,9 @@ PlainSettingsControls settingsControls(const SettingOverrides& o, const QString&
         if (o.gradientHorizontal[static_cast<size_t>(layer - 1)])
             c.setGradientHorizontal(layer, 1);
     }
+    for (int i = 0; i < ExtraCount; ++i)
+        if (const auto& v = o.extras[static_cast<size_t>(i)])
+            c.setExtra(static_cast<Extra>(i), *v);
     return c;
 }
 
@@ -268,6 +271,13 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 set.gradientColors[static_cast<size_t>(*layer - 1)] = *v;
         } else if (const auto layer = layerNumberAfter(arg, u"--gradient-horizontal")) {
             set.gradientHorizontal[static_cast<size_t>(*layer - 1)] = true;
+        } else if (arg == u"--ring-shape") {
+            if (const auto text = p.value(arg)) {
+                if (*text == u"square" || *text == u"round")
+                    set.extras[static_cast<size_t>(Extra::RingShape)] = *text == u"round" ? 1 : 0;
+                else
+                    p.fail(QStringLiteral("--ring-shape: \"%1\" is not square or round").arg(*text));
+            }
         } else if (arg == u"--canvas") {
             if (const auto text = p.value(arg)) {
                 const auto v = parsePair(text->toLower(), u'x');
@@ -397,6 +407,7 @@ QString usageText()
         "  --solid 0..20            depth of the solid extrusion (default 5)\n"
         "  --shadow                 draw the shadow\n"
         "  --shadow-position 0..20  shadow offset in pixels (default 9)\n"
+        "  --ring-shape square|round  the outlines' corners: square 角 (default) or round 丸\n"
         "  --color0 .. --color5 R,G,B  background, the four layers from outside in, shadow\n"
         "  --gradient1 .. --gradient4 R,G,B  a gradient over layer 1 .. 4 from its colour to\n"
         "                           this one, top to bottom\n"
@@ -408,7 +419,9 @@ QString usageText()
         "  -o -                     write the picture to standard output\n"
         "  --format png|jpg|bmp|wmf|emf|svg|pdf  format of the picture (default png for -o -,\n"
         "                           else the output's extension)\n"
-        "  --engine textout|stamp|fast  drawing engine (default fast)\n"
+        "  --engine textout|stamp|fast  drawing engine (default fast); textout stamps the text\n"
+        "                           along the border of each ring only, so pieces of a\n"
+        "                           letter smaller than the ring stay hollow there\n"
         "  --time [--repeat N]      drawing time in ms on stderr (first, and median of N)\n");
 }
 

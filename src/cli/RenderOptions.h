@@ -32,6 +32,7 @@ struct SettingOverrides {
     // the direction left to right.
     std::array<std::optional<ColorValue>, GradientLayerCount> gradientColors;
     std::array<bool, GradientLayerCount> gradientHorizontal{};
+    std::array<std::optional<int>, ExtraCount> extras;  // by Extra
 };
 
 struct RenderOptions {

@@ -81,7 +81,8 @@ LabelColors drawGuide(QImage& image, const QSize& size, const ColorGuideInputs& 
 
     StyleSettings sample = guideSettings();
     sample.FontSize *= static_cast<float>(k);
-    const LayerPlan plan = planColorGuide(in.type, in.shadowOn, in.shadowShift);
+    LayerPlan plan = planColorGuide(in.type, in.shadowOn, in.shadowShift);
+    plan.form = in.ringForm;
     renderer.draw(image, shapeForSettings(sample, GuideSample), k == 1 ? plan : scaledPlan(plan, k), in.colors,
                   in.gradients, engine);
 

@@ -110,15 +110,34 @@ void compositeCoverage(QImage& surface, const Coverage& coverage, int dx, int dy
                [srcPixel](std::uint32_t* d, const std::uint8_t* a, int width, int, int) { flatRow(d, a, width, srcPixel); });
 }
 
-GradientRamp::GradientRamp(const GradientLine& line) : m_colors(Steps)
+const std::uint8_t* GradientRamp::thresholds()
+{
+    // Roberts' R2 sequence frac(0.5 + x a1 + y a2), a1 = 1/g, a2 = 1/g^2 for the plastic
+    // number g: along any row or column a Kronecker sequence, below 256 so whole levels stay.
+    static const std::vector<std::uint8_t> table = [] {
+        constexpr double g = 1.32471795724474602596;
+        std::vector<std::uint8_t> t(Period * Period);
+        for (int y = 0; y < Period; ++y)
+            for (int x = 0; x < Period; ++x) {
+                const double v = 0.5 + x / g + y / (g * g);
+                t[static_cast<size_t>(y * Period + x)] = static_cast<std::uint8_t>((v - std::floor(v)) * 256.0);
+            }
+        return t;
+    }();
+    return table.data();
+}
+
+GradientRamp::GradientRamp(const GradientLine& line) : m_levels(Steps)
 {
     constexpr int last = Steps - 1;
     for (int i = 0; i < Steps; ++i) {
-        auto mix = [i](int from, int to) { return (from * (last - i) + to * i + last / 2) / last; };
-        m_colors[static_cast<size_t>(i)] =
-            toArgb(colorValue(mix(redOf(line.startColor), redOf(line.endColor)),
-                              mix(greenOf(line.startColor), greenOf(line.endColor)),
-                              mix(blueOf(line.startColor), blueOf(line.endColor))));
+        // The channel in 1/256ths of a level, rounded down so that the ends are whole levels.
+        auto mix = [i](int from, int to) {
+            return static_cast<std::uint32_t>((from * 256 * (last - i) + to * 256 * i) / last);
+        };
+        m_levels[static_cast<size_t>(i)] = {mix(redOf(line.startColor), redOf(line.endColor)),
+                                            mix(greenOf(line.startColor), greenOf(line.endColor)),
+                                            mix(blueOf(line.startColor), blueOf(line.endColor))};
     }
     const QPointF d = line.end - line.start;
     const double length2 = d.x() * d.x() + d.y() * d.y();
@@ -135,40 +154,48 @@ GradientRamp::GradientRamp(const GradientLine& line) : m_colors(Steps)
 
 void compositeCoverage(QImage& surface, const Coverage& coverage, int dx, int dy, const GradientRamp& ramp)
 {
-    if (ramp.constantAlongRows()) {
-        forEachRow(surface, coverage, dx, dy, [&ramp](std::uint32_t* d, const std::uint8_t* a, int width, int x, int y) {
-            flatRow(d, a, width, ramp.pixelAt(x, y));
-        });
+    const QRect target = coverage.rect().translated(dx, dy).intersected(surface.rect());
+    if (target.isEmpty())
         return;
+    // The pattern repeats every Period rows: with the level fixed along rows or down columns,
+    // Period rows of colours serve every row.
+    constexpr int period = GradientRamp::Period;
+    thread_local std::vector<std::uint32_t> colors;
+    const bool patterned = ramp.constantAlongRows() || ramp.constantDownColumns();
+    if (patterned) {
+        const int width = target.width() + 16;
+        colors.resize(static_cast<size_t>(width) * period);
+        for (int r = 0; r < std::min(period, target.height()); ++r)
+            if (!ramp.constantAlongRows())
+                ramp.fillRow(colors.data() + static_cast<size_t>(r) * static_cast<size_t>(width), target.left(),
+                             target.top() + r, width);
     }
-    if (ramp.constantDownColumns()) {
-        // One row of colours serves every row.
-        const QRect target = coverage.rect().translated(dx, dy).intersected(surface.rect());
-        thread_local std::vector<std::uint32_t> colors;
-        colors.resize(static_cast<size_t>(std::max(target.width(), 0)));
-        for (int i = 0; i < target.width(); ++i)
-            colors[static_cast<size_t>(i)] = ramp.pixelAt(target.left() + i, 0);
-        const std::uint32_t* c = colors.data();
-        forEachRow(surface, coverage, dx, dy, [c](std::uint32_t* d, const std::uint8_t* a, int width, int, int) {
+    const int stride = target.width() + 16;
+    forEachRow(surface, coverage, dx, dy, [&](std::uint32_t* d, const std::uint8_t* a, int width, int x, int y) {
+        if (!patterned) {
             compositeRow(
-                d, a, width,
-                [d, c](int i) {
-#if defined(__SSE2__)
-                    for (int q = i; q < i + 16; q += 4)
-                        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + q),
-                                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + q)));
-#else
-                    std::copy(c + i, c + i + 16, d + i);
-#endif
-                },
-                [c](int i) { return c[i]; });
-        });
-        return;
-    }
-    forEachRow(surface, coverage, dx, dy, [&ramp](std::uint32_t* d, const std::uint8_t* a, int width, int x, int y) {
-        auto colorAt = [&ramp, x, y](int i) { return ramp.pixelAt(x + i, y); };
+                d, a, width, [d, &ramp, x, y](int i) { ramp.fillRow(d + i, x + i, y, 16); },
+                [&ramp, x, y](int i) { return ramp.pixelAt(x + i, y); });
+            return;
+        }
+        std::uint32_t* c = colors.data() + static_cast<size_t>((y - target.top()) % period) * static_cast<size_t>(stride);
+        if (ramp.constantAlongRows()) {
+            // One level along the row: a period of colours, repeated.
+            ramp.fillRow(c, x, y, std::min(period, width));
+            for (int n = period; n < width; n *= 2)
+                std::copy_n(c, std::min(n, width - n), c + n);
+        }
         compositeRow(
-            d, a, width, [d, &ramp, x, y](int i) { ramp.fillRow(d + i, x + i, y, 16); }, colorAt);
+            d, a, width,
+            [d, c](int i) {
+#if defined(__SSE2__)
+                for (int q = i; q < i + 16; q += 4)
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + q), _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + q)));
+#else
+                std::copy(c + i, c + i + 16, d + i);
+#endif
+            },
+            [c](int i) { return c[i]; });
     });
 }
 

@@ -41,9 +41,18 @@ private:
     std::vector<std::uint8_t> m_pixels;
 };
 
+// What a rasterisation did: the fills handed to the rasteriser and the outline contours in them.
+struct RasterWork {
+    int fills = 0;
+    std::int64_t contours = 0;  // summed over the fills
+    int largestFill = 0;        // contours in the largest fill
+};
+
 // Rasterises the text anchored at (0, 0) into `mask`, keeping only the pixels inside
-// `window`: memory follows the window, not the text.
-void rasterizeText(const TextShape& shape, const QRect& window, Coverage& mask);
+// `window`: memory follows the window, not the text. A long line is filled in strips, each
+// with the contours that reach it: the rasteriser keeps each row's cells in a sorted list,
+// so one fill of a whole line would cost the square of its length.
+void rasterizeText(const TextShape& shape, const QRect& window, Coverage& mask, RasterWork* work = nullptr);
 
 // dst = max(dst, src shifted by (dx, dy)) where both overlap.
 void maxShifted(Coverage& dst, const Coverage& src, int dx, int dy);

@@ -41,6 +41,7 @@ QImage tagged(Surface& sharp, int k)
 LayerPlan scaledPlan(const LayerPlan& plan, int k)
 {
     LayerPlan scaled;
+    scaled.form = plan.form;
     for (const Layer& layer : plan.layers) {
         Layer& out = scaled.layers.emplace_back();
         out.slot = layer.slot;
@@ -79,7 +80,8 @@ QImage sharpPreview(const Surface& preview, const PreviewInputs& in, Engine engi
     const Point anchor = previewAnchor(preview.scaleWidth(), preview.scaleHeight());
     DecorationWidths widths = in.widths;
     widths.twiceDraw = s.TwiceDraw != 0;
-    const LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
+    LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
+    plan.form = in.ringForm;
     s.FontSize *= static_cast<float>(k);
     renderer.draw(sharp.image(), shapeForSettings(s, PreviewSample), scaledPlan(plan, k), in.colors, in.gradients,
                   engine);
@@ -107,11 +109,17 @@ TextShape shapeForSettings(const StyleSettings& settings, const QString& text)
     return shape;
 }
 
+RingForm ringFormOf(const StyleSettings& settings)
+{
+    return roundRings(settings) ? RingForm::Round : RingForm::Square;
+}
+
 PreparedDrawing preparePrintFont(const StyleSettings& settings, DecorationType type, Point anchor)
 {
     PreparedDrawing d;
     d.shape = shapeForSettings(settings, settings.DrawText);
     d.plan = planDecoration(type, widthsOf(settings), settings.FontSize, anchor.x, anchor.y);
+    d.plan.form = ringFormOf(settings);
     return d;
 }
 
@@ -144,6 +152,7 @@ StyleSettings previewStyleSettings(const PreviewInputs& in)
     s.ShadowEnable = static_cast<std::int16_t>(in.widths.shadowEnable);
     s.Colors = in.colors;
     s.Gradients = in.gradients;
+    s.RingShape = in.ringForm == RingForm::Round ? 1 : 0;
     return s;
 }
 
@@ -155,7 +164,8 @@ void DrawPreview(Surface& preview, const PreviewInputs& in, Engine engine, Decor
     DecorationWidths widths = in.widths;
     widths.twiceDraw = s.TwiceDraw != 0;
     // N comes from the full size in the size box, not from the preview's 30 %.
-    const LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
+    LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
+    plan.form = in.ringForm;
     renderer.draw(preview.image(), shapeForSettings(s, PreviewSample), plan, in.colors, in.gradients, engine);
 }
 

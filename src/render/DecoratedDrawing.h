@@ -16,6 +16,9 @@
 
 namespace kalvetra {
 
+// The rings' form a record asks for: round for 1, square otherwise.
+RingForm ringFormOf(const StyleSettings& settings);
+
 // Font, shape and plan of one drawing, before any pixel is touched.
 struct PreparedDrawing {
     TextShape shape;
@@ -42,6 +45,7 @@ struct PreviewInputs {
     ColorSlots colors{};              // Command1(0) .. Command1(5)
     LayerGradients gradients{};       // the gradients of ② .. ⑤
     DecorationType type = DecorationType::None;
+    RingForm ringForm = RingForm::Square;
 };
 
 // The StyleSettings the preview draws with (size at 30 %, the sample text).

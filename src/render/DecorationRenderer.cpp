@@ -92,7 +92,7 @@ std::optional<Engine> engineFromName(const QString& name)
 
 std::size_t DecorationRenderer::bufferBytes() const
 {
-    std::size_t bytes = m_mask.capacityBytes() + m_layer.capacityBytes() + m_scratch.bytes();
+    std::size_t bytes = m_mask.capacityBytes() + m_layer.capacityBytes() + m_scratch.bytes() + m_distances.bytes();
     for (const auto& [w, ring] : m_rings)
         bytes += ring.coverage.capacityBytes();
     for (const auto& [key, steps] : m_steps)
@@ -106,10 +106,11 @@ void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const Lay
     draw(surface, shape, plan, colors, LayerGradients{}, engine, stampLimit);
 }
 
-void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
+void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const LayerPlan& fullPlan, const ColorSlots& colors,
                               const LayerGradients& gradients, Engine engine, std::int64_t stampLimit)
 {
     Q_ASSERT(surface.format() == QImage::Format_ARGB32_Premultiplied);
+    const LayerPlan plan = withoutHiddenLayers(fullPlan);
     if (surface.isNull() || plan.layers.empty() || shape.isEmpty())
         return;
     prepareGradients(shape, plan, colors, gradients);
@@ -200,7 +201,7 @@ void DecorationRenderer::drawTextOut(QImage& surface, const TextShape& shape, co
             brush = QBrush(gradient);
         }
         for (const Ring& ring : layer.rings)
-            for (const Stamp& s : PrintRing(ring)) {
+            for (const Stamp& s : plan.form == RingForm::Round ? circleStamps(ring) : PrintRing(ring)) {
                 if (stampLimit >= 0 && drawn >= stampLimit)
                     return;
                 const QTransform place = shape.transform * QTransform::fromTranslate(s.x, s.y);
@@ -213,6 +214,34 @@ void DecorationRenderer::drawTextOut(QImage& surface, const TextShape& shape, co
                 ++drawn;
             }
     }
+}
+
+std::vector<Point> DecorationRenderer::filledSquareStamps(const Layer& layer) const
+{
+    // Squares of neighbouring rings (an extrusion) overlap: each point is stamped once.
+    StampBox box;
+    for (const Ring& r : layer.rings)
+        if (drawsStamps(r))
+            box.add(r.x - ringHalfWidth(r), r.y - ringHalfWidth(r), r.x + ringHalfWidth(r), r.y + ringHalfWidth(r));
+    std::vector<Point> stamps;
+    if (box.empty())
+        return stamps;
+    const int width = box.maxX - box.minX + 1;
+    std::vector<bool> taken(static_cast<size_t>(width) * static_cast<size_t>(box.maxY - box.minY + 1));
+    for (const Ring& r : layer.rings) {
+        if (!drawsStamps(r))
+            continue;
+        const int w = ringHalfWidth(r);
+        for (int y = r.y - w; y <= r.y + w; ++y)
+            for (int x = r.x - w; x <= r.x + w; ++x) {
+                const size_t at = static_cast<size_t>(y - box.minY) * static_cast<size_t>(width) + static_cast<size_t>(x - box.minX);
+                if (!taken[at]) {
+                    taken[at] = true;
+                    stamps.push_back({x, y});
+                }
+            }
+    }
+    return stamps;
 }
 
 void DecorationRenderer::drawStamp(QImage& surface, const LayerPlan& plan, const ColorSlots& colors,
@@ -233,17 +262,24 @@ void DecorationRenderer::drawStamp(QImage& surface, const LayerPlan& plan, const
         if (m_layer.isEmpty())
             continue;
         bool stop = false;
-        for (const Ring& ring : layer.rings) {
-            for (const Stamp& s : PrintRing(ring)) {
-                if (stampLimit >= 0 && drawn >= stampLimit) {
-                    stop = true;
-                    break;
-                }
-                maxShifted(m_layer, m_mask, s.x, s.y);
-                ++drawn;
+        auto stamp = [&](const Coverage& piece, int x, int y) {
+            if (stampLimit >= 0 && drawn >= stampLimit) {
+                stop = true;
+                return false;
             }
-            if (stop)
-                break;
+            maxShifted(m_layer, piece, x, y);
+            ++drawn;
+            return true;
+        };
+        if (plan.form == RingForm::Round) {
+            // A disc has no stamps to take the maximum over: each ring is its distance transform.
+            for (const Ring& ring : layer.rings)
+                if (drawsStamps(ring) && !stamp(ringCoverage(ringHalfWidth(ring), plan, surface.size()), ring.x, ring.y))
+                    break;
+        } else {
+            for (const Point& p : filledSquareStamps(layer))
+                if (!stamp(m_mask, p.x, p.y))
+                    break;
         }
         compositeLayer(surface, m_layer, 0, 0, index, colors[static_cast<size_t>(layer.slot)]);
         if (stop)
@@ -261,11 +297,15 @@ const Coverage& DecorationRenderer::ringCoverage(int w, const LayerPlan& plan, c
                 centres.add(r.x, r.y, r.x, r.y);
     const QRect reach = ringReach(m_mask.rect(), w);
     const QRect needed = maskWindow(centres, surfaceSize).intersected(reach);
-    Cached& cached = m_rings[w];
+    Cached& cached = m_rings[{plan.form, w}];
     cached.used = true;
     if (cached.maskGeneration == m_maskGeneration && (needed.isEmpty() || cached.coverage.rect().contains(needed)))
         return cached.coverage;
-    ringDilate(m_mask, w, fitsWhole(reach, surfaceSize) ? reach : needed, cached.coverage, m_scratch);
+    const QRect domain = fitsWhole(reach, surfaceSize) ? reach : needed;
+    if (plan.form == RingForm::Round)
+        discDilate(m_mask, w, domain, cached.coverage, m_distances);
+    else
+        squareDilate(m_mask, w, domain, cached.coverage, m_scratch);
     cached.maskGeneration = m_maskGeneration;
     return cached.coverage;
 }
@@ -276,7 +316,7 @@ const Coverage& DecorationRenderer::stepsCoverage(int w, int n, Point first, con
     const Coverage& ring = ringCoverage(w, plan, surfaceSize);
     const QRect reach = diagonalReach(ringReach(m_mask.rect(), w), n);
     const QRect needed = QRect(QPoint(0, 0), surfaceSize).translated(-first.x, -first.y).intersected(reach);
-    Cached& cached = m_steps[{w, n}];
+    Cached& cached = m_steps[{plan.form, w, n}];
     cached.used = true;
     if (cached.maskGeneration == m_maskGeneration && (needed.isEmpty() || cached.coverage.rect().contains(needed)))
         return cached.coverage;

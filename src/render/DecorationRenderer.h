@@ -1,10 +1,11 @@
 // The stamping engines: draw the layers of a plan - the text stamped around rings, each
 // layer the union of its stamps in one colour - over a surface, back to front.
 //   textout  one text draw per stamp, as the program literally does it (the baseline);
-//   stamp    the text rasterised once, its mask blitted per stamp, union by maximum (the
-//            exactness reference);
-//   fast     rings by separable sliding maxima and extrusions by a diagonal sliding maximum,
-//            equal to stamp pixel for pixel at a cost that follows the pixels.
+//   stamp    the text rasterised once, its mask blitted at every point of each layer's filled
+//            squares, union by maximum (the exactness reference);
+//   fast     square rings by separable sliding maxima, round ones by a Euclidean distance
+//            transform, extrusions by a diagonal sliding maximum, equal to stamp pixel for
+//            pixel at a cost that follows the pixels.
 // A renderer keeps its buffers between drawings, and with them the text mask, the rings and
 // the extrusions of the last drawing: a redraw of the same text in other colours or at another
 // place only composites again. QtGui only.
@@ -16,6 +17,7 @@
 #include "Dilation.h"
 #include "GradientGeometry.h"
 #include "LayerPlan.h"
+#include "RoundDilation.h"
 #include "TextShape.h"
 
 #include <QImage>
@@ -24,6 +26,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace kalvetra {
@@ -68,6 +71,8 @@ private:
     void drawStamp(QImage& surface, const LayerPlan& plan, const ColorSlots& colors, std::int64_t stampLimit);
     void drawFast(QImage& surface, const LayerPlan& plan, const ColorSlots& colors);
     const Coverage& ringCoverage(int w, const LayerPlan& plan, const QSize& surfaceSize);
+    // The distinct points of the layer's filled squares: the stamp engine's stamps.
+    std::vector<Point> filledSquareStamps(const Layer& layer) const;
     const Coverage& stepsCoverage(int w, int n, Point first, const LayerPlan& plan, const QSize& surfaceSize);
     // Whole reaches are cached when they are not much larger than the surface.
     bool fitsWhole(const QRect& reach, const QSize& surfaceSize) const;
@@ -77,8 +82,9 @@ private:
     std::uint64_t m_maskGeneration = 0;  // changes whenever the mask is rasterised again
     Coverage m_layer;
     DilationScratch m_scratch;
-    std::map<int, Cached> m_rings;                  // by half-width
-    std::map<std::pair<int, int>, Cached> m_steps;  // by half-width and number of steps
+    DistanceScratch m_distances;
+    std::map<std::pair<RingForm, int>, Cached> m_rings;                 // by form and half-width
+    std::map<std::tuple<RingForm, int, int>, Cached> m_steps;  // by form, half-width and number of steps
     std::vector<std::optional<GradientLine>> m_gradientLines;  // by layer of the current plan
     std::vector<std::optional<GradientRamp>> m_ramps;
     std::uint64_t m_extentShape = 0;  // TextShape::id of m_textExtent

@@ -105,7 +105,7 @@ void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect&
 
 std::size_t DilationScratch::bytes() const
 {
-    return horizontal.capacityBytes() + vertical.capacityBytes() + prefix.capacityBytes() + suffix.capacityBytes() +
+    return horizontal.capacityBytes() + prefix.capacityBytes() + suffix.capacityBytes() +
            down.capacityBytes() + up.capacityBytes() + row.capacity();
 }
 
@@ -119,7 +119,7 @@ QRect diagonalReach(const QRect& srcRect, int n)
     return srcRect.isEmpty() ? QRect() : srcRect.adjusted(0, 0, n - 1, n - 1);
 }
 
-void ringDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& out, DilationScratch& scratch)
+void squareDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& out, DilationScratch& scratch)
 {
     const QRect domain = domainIn.intersected(ringReach(mask.rect(), w));
     if (w == 0 || domain.isEmpty()) {
@@ -128,45 +128,11 @@ void ringDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& ou
         return;
     }
     const QRect& m = mask.rect();
-    Coverage& horizontal = scratch.horizontal;
-    Coverage& vertical = scratch.vertical;
-
-    // Horizontal runs are needed at rows y +- w of the domain, vertical ones at columns x +- w.
+    // The square is separable: a window of 2w + 1 along each row, then down each column of
+    // those. Horizontal windows are needed w rows above and below the domain.
     horizontalRuns(mask, w, domain.left(), domain.width(), std::max(domain.top() - w, m.top()),
-                   std::min(domain.bottom() + w, m.bottom()), horizontal, scratch.row);
-    verticalRuns(mask, w, std::max(domain.left() - w, m.left()), std::min(domain.right() + w, m.right()), domain,
-                 scratch.prefix, scratch.suffix, vertical);
-
-    // The ring's four edges, row by row: H from w rows below and above, then V from w columns
-    // right and left where it exists.
-    out.resize(domain);
-    const QRect& hr = horizontal.rect();
-    const QRect& vr = vertical.rect();
-    const int width = domain.width();
-    auto hRow = [&](int y) -> const std::uint8_t* {
-        return !hr.isEmpty() && y >= hr.top() && y <= hr.bottom() ? horizontal.row(y) : nullptr;
-    };
-    for (int y = domain.top(); y <= domain.bottom(); ++y) {
-        std::uint8_t* o = out.row(y);
-        const std::uint8_t* below = hRow(y + w);
-        const std::uint8_t* above = hRow(y - w);
-        if (below && above)
-            simd::maxOf(o, below, above, width);
-        else if (below || above)
-            std::memcpy(o, below ? below : above, static_cast<size_t>(width));
-        else
-            std::memset(o, 0, static_cast<size_t>(width));
-        if (vr.isEmpty())
-            continue;
-        const std::uint8_t* v = vertical.row(y);
-        for (const int shift : {-w, w}) {
-            // out(x) takes V(x - shift) for x in [vr.left + shift, vr.right + shift].
-            const int from = std::max(domain.left(), vr.left() + shift);
-            const int to = std::min(domain.right(), vr.right() + shift);
-            if (from <= to)
-                simd::maxInto(o + (from - domain.left()), v + (from - shift - vr.left()), to - from + 1);
-        }
-    }
+                   std::min(domain.bottom() + w, m.bottom()), scratch.horizontal, scratch.row);
+    verticalRuns(scratch.horizontal, w, domain.left(), domain.right(), domain, scratch.prefix, scratch.suffix, out);
 }
 
 void diagonalMax(const Coverage& src, int n, const QRect& domainIn, Coverage& out, DilationScratch& scratch)

@@ -1,5 +1,5 @@
-// The fast engine's kernels: the union of a mask shifted over every point of a square
-// ring, and over a diagonal run of steps, each at a cost proportional to the pixels
+// The fast engine's kernels: the union of a mask shifted over every point of a filled
+// square, and over a diagonal run of steps, each at a cost proportional to the pixels
 // whatever the ring width or the number of steps (van Herk / Gil-Werman sliding maxima).
 #pragma once
 
@@ -11,14 +11,14 @@ namespace kalvetra {
 
 // Work buffers of the kernels, kept by the caller between drawings.
 struct DilationScratch {
-    Coverage horizontal, vertical, prefix, suffix, down, up;
+    Coverage horizontal, prefix, suffix, down, up;
     std::vector<std::uint8_t> row;
     std::size_t bytes() const;
 };
 
-// out(p) = max over the border points o of the square of half-width w of mask(p - o),
-// computed for p in `domain` (clipped to where it can be non-zero). w >= 0.
-void ringDilate(const Coverage& mask, int w, const QRect& domain, Coverage& out, DilationScratch& scratch);
+// out(p) = max over the points o of the filled square [-w, w]^2 of mask(p - o), computed for
+// p in `domain` (clipped to where it can be non-zero). w >= 0.
+void squareDilate(const Coverage& mask, int w, const QRect& domain, Coverage& out, DilationScratch& scratch);
 
 // out(p) = max over k = 0 .. n-1 of src(p - (k, k)), for p in `domain` (clipped likewise).
 void diagonalMax(const Coverage& src, int n, const QRect& domain, Coverage& out, DilationScratch& scratch);

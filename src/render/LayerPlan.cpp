@@ -3,6 +3,7 @@
 #include "Rounding.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kalvetra {
 
@@ -21,6 +22,19 @@ std::vector<Stamp> PrintRing(const Ring& ring)
         stamps.push_back({ring.x + i, ring.y + ring.w});
         stamps.push_back({ring.x - ring.w, ring.y + i});
         stamps.push_back({ring.x + ring.w, ring.y + i});
+    }
+    return stamps;
+}
+
+std::vector<Stamp> circleStamps(const Ring& ring)
+{
+    if (ring.single || ring.w <= 0)
+        return PrintRing(ring);
+    std::vector<Stamp> stamps;
+    for (int i = -ring.w; i <= ring.w; ++i) {
+        const int j = static_cast<int>(std::lround(std::sqrt(double(ring.w) * ring.w - double(i) * i)));
+        for (const Stamp s : {Stamp{i, -j}, Stamp{i, j}, Stamp{-j, i}, Stamp{j, i}})
+            stamps.push_back({ring.x + s.x, ring.y + s.y});
     }
     return stamps;
 }
@@ -55,6 +69,42 @@ LayerPlan::Reach LayerPlan::reachFrom(int anchorX, int anchorY) const
             reach.down = std::max(reach.down, ring.y + w - anchorY);
         }
     return reach;
+}
+
+namespace {
+
+// Every pixel of ring `inner` lies in ring `outer`: its square (disc) fits in the other's.
+bool ringInside(const Ring& inner, const Ring& outer, RingForm form)
+{
+    const int wi = inner.single ? 0 : inner.w, wo = outer.single ? 0 : outer.w;
+    if (wi < 0)
+        return true;
+    if (wo < 0)
+        return false;
+    const std::int64_t dx = std::abs(inner.x - outer.x), dy = std::abs(inner.y - outer.y), room = wo - wi;
+    if (room < 0)
+        return false;
+    return form == RingForm::Round ? dx * dx + dy * dy <= room * room : dx <= room && dy <= room;
+}
+
+}  // namespace
+
+LayerPlan withoutHiddenLayers(const LayerPlan& plan)
+{
+    LayerPlan visible;
+    visible.form = plan.form;
+    for (size_t i = 0; i < plan.layers.size(); ++i) {
+        const Layer& layer = plan.layers[i];
+        const bool hidden = !layer.rings.empty() && std::all_of(layer.rings.begin(), layer.rings.end(), [&](const Ring& r) {
+            return std::any_of(plan.layers.begin() + static_cast<std::ptrdiff_t>(i) + 1, plan.layers.end(), [&](const Layer& above) {
+                return std::any_of(above.rings.begin(), above.rings.end(),
+                                   [&](const Ring& o) { return ringInside(r, o, plan.form); });
+            });
+        });
+        if (!hidden)
+            visible.layers.push_back(layer);
+    }
+    return visible;
 }
 
 DerivedSizes deriveSizes(const DecorationWidths& widths, double sizeForSteps)
@@ -188,9 +238,10 @@ LayerPlan planColorGuide(DecorationType type, bool shadowOn, int s)
     return plan;
 }
 
-LayerPlan planDragSketch(DecorationType type, int bordering, int x0, int y0)
+LayerPlan planDragSketch(DecorationType type, int bordering, int x0, int y0, RingForm form)
 {
     LayerPlan plan;
+    plan.form = form;
     plan.layers.push_back(ringLayer(Layer1Slot, roundToInteger(bordering * 0.6), x0, y0));
     plan.layers.push_back(Layer{sketchFaceSlot(type), {Ring{0, x0, y0, true}}});
     return plan;

@@ -10,9 +10,11 @@
 
 namespace kalvetra {
 
-// PrintRing(w, x, y): the text stamped on the border of the square of half-width w around
-// (x, y); 4 * (2w + 1) stamps, none for a negative w. A `single` ring is one plain text
-// draw at (x, y) instead (the face of the drag sketch).
+// Ring(w, x, y): the text grown by the filled square [-w, w]^2 (or the disc of radius w, see
+// RingForm) around (x, y); nothing for a negative w. A `single` ring is one plain text draw
+// at (x, y) instead (the face of the drag sketch). The textout engine stamps only the
+// ring's border (PrintRing), which equals the filled ring wherever each piece of the text
+// is at least as large as the square.
 struct Ring {
     int w = 0;
     int x = 0;
@@ -28,9 +30,15 @@ struct Stamp {
     friend bool operator==(const Stamp&, const Stamp&) = default;
 };
 
-// The stamp positions of a ring, in the order the program stamps them (corners twice).
+// The border stamp positions of a square ring, in the order the program stamps them (corners
+// twice): 4 * (2w + 1). The textout engine's stamps.
 std::vector<Stamp> PrintRing(const Ring& ring);
 std::int64_t ringStampCount(const Ring& ring);
+// The stamps of the circle of radius w around the ring's centre (textout's round rings).
+std::vector<Stamp> circleStamps(const Ring& ring);
+
+// How a ring grows the text: by the square (角, sharp corners) or by the disc (丸).
+enum class RingForm { Square, Round };
 
 struct Layer {
     int slot = 0;  // colour slot, Colors[slot]
@@ -39,6 +47,7 @@ struct Layer {
 
 struct LayerPlan {
     std::vector<Layer> layers;
+    RingForm form = RingForm::Square;
 
     std::int64_t stampCount() const;
     // Largest distance of any stamp from the plan's anchor, per direction.
@@ -47,6 +56,13 @@ struct LayerPlan {
     };
     Reach reachFrom(int anchorX, int anchorY) const;
 };
+
+// The plan without the layers that the opaque layers above them hide completely: each of their
+// rings lies inside a ring of a later layer. Composited, such a layer would still leak its
+// colour through the antialiased edge it shares with the layer above (a times 1 - a of it
+// stays under the upper edge's coverage a): the shadow at offset 0 under the outer ring, the
+// rings of equal width at the narrowest outline.
+LayerPlan withoutHiddenLayers(const LayerPlan& plan);
 
 // The widths that shape a decoration, already in pixels where the program says so.
 struct DecorationWidths {
@@ -82,6 +98,6 @@ Point previewAnchor(double scaleWidth, double scaleHeight);
 LayerPlan planColorGuide(DecorationType type, bool shadowOn, int shadowShift);
 
 // The drag sketch: the ring Bordering x 0.6 in slot ② and the face once in the type's colour.
-LayerPlan planDragSketch(DecorationType type, int bordering, int x0, int y0);
+LayerPlan planDragSketch(DecorationType type, int bordering, int x0, int y0, RingForm form = RingForm::Square);
 
 }  // namespace kalvetra

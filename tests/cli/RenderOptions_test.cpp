@@ -69,7 +69,7 @@ TEST(RenderOptions, StyleSwitchesAndNumbers)
     const RenderOptions o = parsed({"--bold", "--italic", "--underline", "--strikeout", "--vertical", "--twice-draw",
                                     "--shadow", "--size", "500", "--width", "10", "--angle", "22.5", "--bordering",
                                     "30", "--solid", "0", "--shadow-position", "20", "--engine", "stamp", "--canvas",
-                                    "640x480", "--anchor", "-5,7", "--time", "--repeat", "3"});
+                                    "640x480", "--anchor", "-5,7", "--time", "--repeat", "3", "--ring-shape", "round"});
     EXPECT_EQ(o.settings.FontBold, True);
     EXPECT_EQ(o.settings.FontUpToDown, True);
     EXPECT_EQ(o.settings.TwiceDraw, True);
@@ -84,6 +84,8 @@ TEST(RenderOptions, StyleSwitchesAndNumbers)
     EXPECT_EQ(o.canvas, QSize(640, 480));
     EXPECT_EQ(o.anchor, (Point{-5, 7}));
     EXPECT_EQ(o.repeat, 3);
+    EXPECT_EQ(o.settings.RingShape, 1);
+    EXPECT_EQ(parsed({"--ring-shape", "square"}).settings.RingShape, 0);
 }
 
 TEST(RenderOptions, EveryBadInputIsRefusedWithItsReason)
@@ -112,6 +114,7 @@ TEST(RenderOptions, EveryBadInputIsRefusedWithItsReason)
         {withOutput({"--anchor", "1;2"}), "--anchor: \"1;2\" is not X,Y"},
         {withOutput({"--anchor", "999999999,5"}), "--anchor: 999999999,5 is out of range (each of X and Y -1000000 to 1000000)"},
         {withOutput({"--engine", "gdi"}), "--engine: \"gdi\" is not textout, stamp or fast"},
+        {withOutput({"--ring-shape", "1"}), "--ring-shape: \"1\" is not square or round"},
         {withOutput({"--repeat", "0"}), "--repeat: 0 is out of range (1 to 100000)"},
         {{"-o", "x.png"}, "--text is missing"},
         {{"--text", "x"}, "-o OUTPUT is missing"},

@@ -33,6 +33,7 @@ struct EngineCase {
     Point anchor{110, 75};
     const char16_t* text = u"縁Ag";
     LayerGradients gradients{};
+    int ringShape = 0;
 };
 
 void PrintTo(const EngineCase& c, std::ostream* os)
@@ -61,6 +62,7 @@ StyleSettings settingsFor(const EngineCase& c)
     s.Colors = {colorValue(130, 130, 255), colorValue(255, 255, 255), colorValue(0, 0, 255),
                 colorValue(250, 250, 0),   colorValue(255, 0, 0),     colorValue(0, 0, 0)};
     s.Gradients = c.gradients;
+    s.RingShape = c.ringShape;
     return s;
 }
 
@@ -140,6 +142,9 @@ INSTANTIATE_TEST_SUITE_P(
         make("gradientsRotated", [](EngineCase& c) { allGradients(c, false); c.angle = 33.5f; c.canvas = {240, 200}; c.anchor = {120, 100}; }),
         make("gradientsVertical", [](EngineCase& c) { allGradients(c, true); c.vertical = true; c.canvas = {120, 240}; c.anchor = {60, 120}; c.text = u"縦「書き」ーAb"; }),
         make("gradientsRunOff", [](EngineCase& c) { allGradients(c, false); c.anchor = {215, 118}; c.type = DecorationType::SolidOutline; }),
+        make("roundTripleShadow", [](EngineCase& c) { c.ringShape = 1; c.shadow = 1; c.bordering = 12; c.angle = 30; c.canvas = {260, 200}; c.anchor = {130, 100}; }),
+        make("roundSolidShadowGradients", [](EngineCase& c) { allGradients(c, true); c.ringShape = 1; c.type = DecorationType::SolidOutline; c.shadow = 1; c.solid = 10; }),
+        make("roundRunsOff", [](EngineCase& c) { c.ringShape = 1; c.anchor = {215, 118}; c.type = DecorationType::SolidOutline; c.shadow = 1; }),
         make("gradientsHugeSurface", [](EngineCase& c) { allGradients(c, true); c.canvas = {3000, 2000}; c.anchor = {2950, 1990}; c.type = DecorationType::SolidOutline; c.shadow = 1; })),
     [](const ::testing::TestParamInfo<EngineCase>& info) { return std::string(info.param.name); });
 

@@ -224,3 +224,56 @@ TEST(ExtremeCanvas, EightThousandSquareHoldsOnlyItsBuffers)
         EXPECT_LT(test::residentKilobytes() - before, 64 * 1024) << "the canvas was not given back";
     }
 }
+
+namespace {
+
+QString variedKanji(int n)
+{
+    QString text;
+    for (int i = 0; i < n; ++i)
+        text += QChar(0x4E00 + (i * 37) % 2000);
+    return text;
+}
+
+// The first drawing of a long line used to cost the square of its length inside the
+// rasteriser: each strip must get the contours that reach it, no more, and give the pixels
+// one fill of the whole line gives (the rasteriser's fixed-point sums may round a rare edge
+// pixel one level the other way).
+TEST(LongLine, IsRasterisedInStripsWhoseWorkFollowsItsLength)
+{
+    int largestAt500 = 0;
+    for (const int n : {500, 2000}) {
+        const StyleSettings s = settingsFor(variedKanji(n));
+        const TextShape shape = shapeForSettings(s, s.DrawText);
+        std::int64_t contours = 0;
+        for (const QPainterPath& p : shape.paths)
+            for (int i = 0; i < p.elementCount(); ++i)
+                contours += p.elementAt(i).type == QPainterPath::MoveToElement;
+        Coverage strips;
+        RasterWork work;
+        rasterizeText(shape, shape.bounds().toAlignedRect(), strips, &work);
+        EXPECT_LE(work.contours, 2 * contours) << n;
+        if (n == 500)
+            largestAt500 = work.largestFill;
+        else
+            EXPECT_LE(work.largestFill, 2 * largestAt500);
+
+        // A window narrow enough for one fill of the whole line.
+        const QRect window(strips.rect().left() + 3000, strips.rect().top(), 300, strips.rect().height());
+        Coverage single;
+        RasterWork one;
+        rasterizeText(shape, window, single, &one);
+        ASSERT_EQ(one.fills, 1);
+        int differing = 0, covered = 0;
+        for (int y = window.top(); y <= window.bottom(); ++y)
+            for (int x = window.left(); x <= window.right(); ++x) {
+                ASSERT_LE(std::abs(strips.at(x, y) - single.at(x, y)), 1) << x << ", " << y;
+                differing += strips.at(x, y) != single.at(x, y);
+                covered += single.at(x, y) != 0;
+            }
+        EXPECT_GT(covered, 1000);
+        EXPECT_LT(differing, covered / 500);
+    }
+}
+
+}  // namespace

@@ -150,6 +150,37 @@ TEST(GradientRamp, TheEndColoursAreExactAtTheEndsAndBeyondAndHalfWayIsTheMix)
     }
 }
 
+TEST(GradientRamp, ASubtleGradientIsDitheredWithoutBandsAndExactEnds)
+{
+    // 200,40,40 to 230,40,40 over 800 pixels: thirty levels, each 27 pixels wide undithered.
+    const ColorValue from = colorValue(200, 40, 40), to = colorValue(230, 40, 40);
+    for (const bool horizontal : {true, false}) {
+        const QSize size = horizontal ? QSize(800, 96) : QSize(96, 800);
+        const QPointF end = horizontal ? QPointF(799.5, 0.5) : QPointF(0.5, 799.5);
+        const GradientRamp ramp(GradientLine{QPointF(0.5, 0.5), end, from, to});
+        QImage surface(size, QImage::Format_ARGB32_Premultiplied);
+        surface.fill(Qt::black);
+        Coverage full;
+        full.reset(QRect(QPoint(0, 0), size));
+        std::fill_n(full.data(), full.stride() * size.height(), 255);
+        compositeCoverage(surface, full, 0, 0, ramp);
+        // Each line across the gradient averages to the ideal level; the first and the last
+        // are the end colours exactly.
+        for (int k = 0; k < 800; ++k) {
+            double sum = 0;
+            for (int j = 0; j < 96; ++j) {
+                const QRgb p = horizontal ? surface.pixel(k, j) : surface.pixel(j, k);
+                ASSERT_EQ(qGreen(p), 40);
+                sum += qRed(p);
+            }
+            const double ideal = 200 + 30.0 * k / 799;
+            ASSERT_NEAR(sum / 96, ideal, 0.25) << k << (horizontal ? " across" : " down");
+            if (k == 0 || k == 799)
+                ASSERT_EQ(sum / 96, ideal);
+        }
+    }
+}
+
 TEST(GradientGeometry, TheExtentIsTheLayersOutlineInTheTextsFrame)
 {
     // Upright text: the extent is the box of the drawn layer, to the antialiased pixel.

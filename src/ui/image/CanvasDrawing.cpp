@@ -17,7 +17,7 @@ QImage drawTransparent(const Surface& canvas, const CanvasDrawing& drawing, Deco
     case CanvasDrawing::Lettering::Full: drawPrintFont(copy, s, drawing.type, drawing.anchor, Engine::Fast, renderer); break;
     case CanvasDrawing::Lettering::Sketch:
         renderer.draw(copy.image(), shapeForSettings(s, s.DrawText),
-                      planDragSketch(drawing.type, s.Bordering, drawing.anchor.x, drawing.anchor.y), s.Colors,
+                      planDragSketch(drawing.type, s.Bordering, drawing.anchor.x, drawing.anchor.y, ringFormOf(s)), s.Colors,
                       s.Gradients, Engine::Fast);
         break;
     }

@@ -343,7 +343,7 @@ void ImageFrm::dragTo(const QPointF& position)
     canvas.clear();
     m_shown = {CanvasDrawing::Lettering::Sketch, settings, m_main.selectedType(), Point{textX, textY}};
     m_renderer.draw(canvas.image(), shapeForSettings(settings, settings.DrawText),
-                    planDragSketch(m_shown.type, settings.Bordering, textX, textY), settings.Colors, settings.Gradients,
+                    planDragSketch(m_shown.type, settings.Bordering, textX, textY, ringFormOf(settings)), settings.Colors, settings.Gradients,
                     Engine::Fast);
     m_paintFromDrawing = true;
     Picture1->update();

@@ -129,6 +129,16 @@ void MainFrm::buildControls()
     }
     Check3 = new CheckBox(QStringLiteral("中心のフォントを等倍描画"), frame1);
     Check3->setGeometry(twipsRect(120, 3000, 2775, 180));
+    // Below the last row of the font's switches: the outline's corners.
+    label(frame1, QStringLiteral("縁の形(&K):"), twipsRect(120, 3240, 825, 180));
+    auto* ringGroup = new QButtonGroup(this);
+    const char16_t* const ringCaptions[] = {u"角", u"丸"};
+    for (int i = 0; i < 2; ++i) {
+        Option2[static_cast<size_t>(i)] = new QRadioButton(QString::fromUtf16(ringCaptions[i]), frame1);
+        Option2[static_cast<size_t>(i)]->setGeometry(twipsRect(1080 + 720 * i, 3240, 615, 180));
+        ringGroup->addButton(Option2[static_cast<size_t>(i)], i);
+    }
+    Option2[0]->setChecked(true);
 
     QGroupBox* frame2 = frame(this, QStringLiteral("幅"), twipsRect(3720, 40, 3135, 1215));
     // NOTE: the sliders start 60 twips right of the design, clear of their labels' captions.
@@ -263,7 +273,8 @@ void MainFrm::setTabOrder()
     order << labelWith(QStringLiteral("文字列(&C):")) << Text1[0] << labelWith(QStringLiteral("フォント(&F):")) << Combo1
           << labelWith(QStringLiteral("サイズ(&S):")) << Text2[0] << Slider1[0] << labelWith(QStringLiteral("横幅(&W):"))
           << Text2[1] << Slider1[1] << labelWith(QStringLiteral("角度(&E):")) << Text2[2] << Slider1[2] << Check1[0]
-          << Check1[2] << Check1[4] << Check1[1] << Check1[3] << Check3 << Label3[0] << Slider2[0] << Label3[1]
+          << Check1[2] << Check1[4] << Check1[1] << Check1[3] << Check3 << labelWith(QStringLiteral("縁の形(&K):"))
+          << Option2[0] << Option2[1] << Label3[0] << Slider2[0] << Label3[1]
           << Slider2[1];
     for (QRadioButton* b : Option1)
         order << b;
@@ -395,6 +406,9 @@ void MainFrm::storeExtra(Extra extra, int value)
 void MainFrm::syncExtraControl(Extra extra)
 {
     switch (extra) {
+    case Extra::RingShape:
+        Option2[static_cast<size_t>(m_extras[static_cast<size_t>(extra)] == 1 ? 1 : 0)]->setChecked(true);
+        break;
     default:
         break;
     }

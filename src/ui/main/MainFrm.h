@@ -117,6 +117,8 @@ public:
     std::array<QSlider*, 3> Slider2{};
     std::array<QLabel*, 3> Label3{};
     std::array<QRadioButton*, 5> Option1{};
+    // 縁の形: the rings square (角) or round (丸).
+    std::array<QRadioButton*, 2> Option2{};
     std::array<ColorButton*, 6> Command1{};
     std::array<QLabel*, 6> Label2{};
     QWidget* Command2 = nullptr;

@@ -71,6 +71,11 @@ void MainFrm::connectHandlers()
             if (on)
                 Option1_Click(i);
         });
+    for (int i = 0; i < 2; ++i)
+        connect(Option2[static_cast<size_t>(i)], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                setExtra(Extra::RingShape, i);
+        });
     connect(Check2, &QCheckBox::stateChanged, this, &MainFrm::Check2_Click);
     for (CheckBox* c : Check1)
         connect(c, &QCheckBox::stateChanged, this, &MainFrm::DrawPreview);
@@ -119,6 +124,7 @@ void MainFrm::DrawPreview()
         in.colors[static_cast<size_t>(slot)] = color(slot);
     in.gradients = m_gradients;
     in.type = selectedType();
+    in.ringForm = extra(Extra::RingShape) == 1 ? RingForm::Round : RingForm::Square;
     ::kalvetra::DrawPreview(Picture1->surface(), in, Engine::Fast, m_previewRenderer);
     if (const int k = Picture1->sharpFactor(); k > 1)
         Picture1->showSharp(sharpPreview(Picture1->surface(), in, Engine::Fast, m_sharpRenderer, k));
@@ -134,6 +140,7 @@ void MainFrm::DrawColorGuide()
     for (int slot = 0; slot < ColorSlotCount; ++slot)
         in.colors[static_cast<size_t>(slot)] = color(slot);
     in.gradients = m_gradients;
+    in.ringForm = extra(Extra::RingShape) == 1 ? RingForm::Round : RingForm::Square;
     in.windowBackground = palette().color(QPalette::Window);
     in.labelFont = font();
     const LabelColors labels = ::kalvetra::DrawColorGuide(Picture2->surface(), in, Engine::Fast, m_guideRenderer);
