@@ -2,6 +2,8 @@
 #include "MainFrm.h"
 
 #include "GradientDialog.h"
+#include "RecentFilesMenu.h"
+#include "SettingsUndo.h"
 
 #include "render/ColorGuide.h"
 #include "render/DecoratedDrawing.h"
@@ -18,6 +20,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,6 +121,9 @@ void MainFrm::DrawPreview()
     in.type = selectedType();
     ::kalvetra::DrawPreview(Picture1->surface(), in, Engine::Fast, m_previewRenderer);
     Picture1->update();
+    // Every change of a setting ends in a redraw of the preview.
+    if (m_history)
+        m_history->noteChange();
 }
 
 void MainFrm::DrawColorGuide()
@@ -152,6 +158,7 @@ void MainFrm::paintEvent(QPaintEvent* event)
 
 void MainFrm::Option1_Click(int index)
 {
+    const SettingsHistory::Step step(*m_history, QStringLiteral("種別"));
     applyType(index);
 }
 
@@ -257,6 +264,7 @@ void MainFrm::Command1_Click(int index)
     const ColorDialogResult chosen = m_dialogs.chooseColor(this, 0);
     if (chosen.outcome != DialogOutcome::Chosen)
         return;
+    const SettingsHistory::Step step(*m_history, colorCaption(index));
     Command1[index]->setBackColor(chosen.color & 0xFFFFFF);
     if (index == BackgroundSlot) {
         Picture1->surface().setPicture({});
@@ -277,6 +285,7 @@ void MainFrm::Command2_Click()
     const FileDialogResult result = m_dialogs.openFile(this, request);
     QCoreApplication::processEvents();
     const Hourglass hourglass(this);
+    const SettingsHistory::Step step(*m_history, QStringLiteral("背景画"));
     switch (result.outcome) {
     case DialogOutcome::Chosen:
         if (const std::optional<QImage> picture = m_loadPicture(result.path)) {
@@ -316,6 +325,7 @@ void MainFrm::chooseGradients()
     gradientDialog = new GradientDialog(m_dialogs, m_gradients, colors, inUse, this);
     gradientDialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(gradientDialog, &QDialog::accepted, this, [this] {
+        const SettingsHistory::Step step(*m_history, QStringLiteral("グラデーション"));
         const LayerGradients chosen = gradientDialog->gradients();
         for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot) {
             const LayerGradient& g = chosen[static_cast<size_t>(slot - Layer1Slot)];
@@ -333,6 +343,7 @@ void MainFrm::chooseGradients()
 
 void MainFrm::MNU_R_D_Click()
 {
+    const SettingsHistory::Step step(*m_history, QStringLiteral("デフォルトの設定に戻す"));
     restoreDefaultSettings(*this);
     DrawPreview();
 }
@@ -344,11 +355,13 @@ void MainFrm::MNU_F_O_Click()
     request.defaultExtension = QStringLiteral("ini");
     const FileDialogResult result = m_dialogs.openFile(this, request);
     QCoreApplication::processEvents();
-    if (result.outcome == DialogOutcome::Chosen)
-        loadSetting(result.path, *this);
-    else if (result.outcome == DialogOutcome::Failed)
+    if (result.outcome == DialogOutcome::Chosen) {
+        loadSettingsFile(result.path);
+        recentFiles->add(result.path);
+    } else if (result.outcome == DialogOutcome::Failed) {
         m_dialogs.message(this, result.errorDescription, QStringLiteral("設定を開く"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
+    }
     DrawPreview();
 }
 
@@ -360,11 +373,14 @@ void MainFrm::MNU_F_S_Click()
     request.defaultExtension = QStringLiteral("ini");
     const FileDialogResult result = m_dialogs.saveFile(this, request);
     QCoreApplication::processEvents();
-    if (result.outcome == DialogOutcome::Chosen)
-        saveSettings(result.path, *this);
-    else if (result.outcome == DialogOutcome::Failed)
+    if (result.outcome == DialogOutcome::Chosen) {
+        // A file that could not be written is none to come back to.
+        if (saveSettings(result.path, *this))
+            recentFiles->add(result.path);
+    } else if (result.outcome == DialogOutcome::Failed) {
         m_dialogs.message(this, result.errorDescription, QStringLiteral("設定保存"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
+    }
 }
 
 void MainFrm::MNU_F_X_Click()
@@ -428,11 +444,18 @@ void MainFrm::openRelatedPath(const QString& path)
 {
     // NOTE: only a name ending in lower-case "ini" is a settings file; "INI" is a picture.
     if (path.endsWith(QStringLiteral("ini"), Qt::CaseSensitive)) {
-        loadSetting(path, *this);
-        DrawPreview();
+        loadSettingsFile(path);
+        recentFiles->add(path);
     } else if (putIntoPictureWindow) {
         putIntoPictureWindow(path);
     }
+}
+
+void MainFrm::loadSettingsFile(const QString& path)
+{
+    const SettingsHistory::Step step(*m_history, QStringLiteral("設定ファイル「%1」").arg(QFileInfo(path).fileName()));
+    loadSetting(path, *this);
+    DrawPreview();
 }
 
 void MainFrm::MNU_R_C_Click()
