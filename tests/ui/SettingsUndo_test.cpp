@@ -131,7 +131,7 @@ TEST_F(SettingsUndo, ColoursAndTheBackgroundPictureComeBackOneByOne)
     QTest::mouseClick(main->Command1[0], Qt::LeftButton);
     const Look yellow = look();
     ASSERT_TRUE(main->BackgroundPicturePath.isEmpty());
-    dialogs.chooseColor(0xFF0000);
+    dialogs.chooseColor(0x00FF00);
     QTest::mouseClick(main->Command1[2], Qt::LeftButton);
     EXPECT_EQ(main->MNU_E_U->text(), QStringLiteral("元に戻す(&U): カラー③"));
 
