@@ -178,6 +178,21 @@ TEST_F(SettingsUndo, ALoadedSettingsFileIsOneStepAndTypingAnother)
     EXPECT_EQ(steps().count(), 2);
 }
 
+TEST_F(SettingsUndo, EveryExtraStyleValueIsAStepOfItsOwn)
+{
+    // As the controls of these values set them; each comes back alone.
+    for (int i = 0; i < ExtraCount; ++i) {
+        const Extra extra = static_cast<Extra>(i);
+        const ExtraRange range = extraRange(extra);
+        const Look before = look();
+        ASSERT_TRUE(main->setExtra(extra, range.defaultValue == range.max ? range.min : range.max));
+        EXPECT_EQ(steps().count(), i + 1) << i;
+        type(Undo);
+        EXPECT_EQ(look(), before) << i;
+        type(Redo);
+    }
+}
+
 TEST_F(SettingsUndo, RecentFilesOutliveARestartAndAGoneFileLeavesTheList)
 {
     const QString a = files.write(QStringLiteral("a.ini"), "[Font]\r\nFontSize=80\r\n");

@@ -41,6 +41,8 @@ SettingsSnapshot::Value keyValue(const MainFrm& w, const SettingsKey& key)
         return std::int64_t{w.gradient(key.index).color};
     case SettingsKey::GradientHorizontal:
         return std::int64_t{w.gradient(key.index).horizontal};
+    case SettingsKey::ExtraValue:
+        return std::int64_t{w.extra(static_cast<Extra>(key.index))};
     }
     return std::int64_t{0};
 }
@@ -76,6 +78,9 @@ void setKeyValue(MainFrm& w, const SettingsKey& key, const SettingsSnapshot::Val
         break;
     case SettingsKey::GradientHorizontal:
         w.setGradientHorizontal(key.index, n);
+        break;
+    case SettingsKey::ExtraValue:
+        w.setExtra(static_cast<Extra>(key.index), n);
         break;
     }
 }
@@ -113,8 +118,35 @@ QString keyCaption(const SettingsKey& key)
     case SettingsKey::GradientColor:
     case SettingsKey::GradientHorizontal:
         return QStringLiteral("グラデーション");
+    case SettingsKey::ExtraValue: {
+        static const char16_t* const names[ExtraCount] = {u"縁の形", u"影のぼかし", u"影の不透明度", u"光彩",
+                                                          u"光彩の色", u"光彩の幅", u"光彩の不透明度", u"揃え",
+                                                          u"行間", u"字間", u"縦中横"};
+        return QString::fromUtf16(names[key.index]);
+    }
     }
     return {};
+}
+
+// The extra values that a slider or a number sets, a little at a time.
+bool isGradual(Extra extra)
+{
+    switch (extra) {
+    case Extra::ShadowBlur:
+    case Extra::ShadowOpacity:
+    case Extra::GlowRadius:
+    case Extra::GlowOpacity:
+    case Extra::LineSpacing:
+    case Extra::LetterSpacing:
+        return true;
+    case Extra::RingShape:
+    case Extra::GlowEnable:
+    case Extra::GlowColor:
+    case Extra::Align:
+    case Extra::TateChuYoko:
+        return false;
+    }
+    return false;
 }
 
 QString settingCaption(int setting)
@@ -133,8 +165,9 @@ bool changesInRuns(int setting)
         return true;
     if (setting < 0 || setting >= KeyCount)
         return false;
-    const SettingsKey::Kind kind = SettingsKeys[static_cast<size_t>(setting)].kind;
-    return kind == SettingsKey::BoxedSlider || kind == SettingsKey::PlainSlider;
+    const SettingsKey& key = SettingsKeys[static_cast<size_t>(setting)];
+    return key.kind == SettingsKey::BoxedSlider || key.kind == SettingsKey::PlainSlider ||
+           (key.kind == SettingsKey::ExtraValue && isGradual(static_cast<Extra>(key.index)));
 }
 
 std::set<int> changedSettings(const SettingsSnapshot& a, const SettingsSnapshot& b)
