@@ -47,6 +47,9 @@ void RecentFilesMenu::rebuild()
 
 void RecentFilesMenu::add(const QString& path)
 {
+    // A name the dialog gave for a file that is not there (a load of it changes nothing).
+    if (!QFileInfo(path).isFile())
+        return;
     reload();
     m_files = withRecentFile(m_files, QFileInfo(path).absoluteFilePath());
     store();
