@@ -110,6 +110,14 @@ TEST_F(SettingsUndo, ASliderDragIsOneStepUndoneAndRedoneByItsKeys)
     // The next drag of the same slider is a step of its own.
     drag(outline, 30);
     EXPECT_EQ(steps().count(), 2);
+    // Arrow keys there and back are no step at all, and the key after them no part of the drag.
+    outline->setFocus();
+    QTest::keyClick(outline, Qt::Key_Left);
+    QTest::keyClick(outline, Qt::Key_Right);
+    EXPECT_EQ(steps().count(), 2);
+    QTest::keyClick(outline, Qt::Key_Right);
+    EXPECT_EQ(steps().count(), 3);
+    type(Undo);
     type(Undo);
     EXPECT_EQ(look(), after);
 }

@@ -248,19 +248,21 @@ void applySnapshot(MainFrm& w, const SettingsSnapshot& s)
 
 class SettingsCommand : public QUndoCommand {
 public:
+    // `run` numbers the drag or run of keys the step is part of; 0 for a step of its own.
     SettingsCommand(SettingsHistory& history, const QString& label, SettingsSnapshot before,
-                    SettingsSnapshot after, int runSetting, bool continuesRun)
-        : QUndoCommand(label), m_history(history), m_before(std::move(before)), m_after(std::move(after)),
-          m_runSetting(runSetting), m_continuesRun(continuesRun)
+                    SettingsSnapshot after, int run)
+        : QUndoCommand(label), m_history(history), m_before(std::move(before)), m_after(std::move(after)), m_run(run)
     {
     }
 
-    int id() const override { return m_runSetting < 0 ? -1 : RunId; }
+    int id() const override { return m_run == 0 ? -1 : RunId; }
 
     bool mergeWith(const QUndoCommand* other) override
     {
+        // NOTE: by the run, not the setting: after a drag that came back to its start was
+        // dropped, the step below may be an earlier drag of the same slider.
         const auto* next = static_cast<const SettingsCommand*>(other);
-        if (!next->m_continuesRun || next->m_runSetting != m_runSetting)
+        if (next->m_run != m_run)
             return false;
         m_after = next->m_after;
         // A drag that ends where it began changed nothing.
@@ -283,8 +285,7 @@ private:
     SettingsHistory& m_history;
     SettingsSnapshot m_before;
     SettingsSnapshot m_after;
-    int m_runSetting;
-    bool m_continuesRun;
+    int m_run;
     bool m_pushed = false;
 };
 
@@ -327,8 +328,13 @@ void SettingsHistory::noteChange()
 void SettingsHistory::record(const QString& label, int runSetting)
 {
     SettingsSnapshot now = takeSnapshot(m_window);
-    const bool continuesRun = runSetting >= 0 && m_runOpen && m_runSetting == runSetting;
-    auto* command = new SettingsCommand(*this, escapedForMenu(label), m_current, now, runSetting, continuesRun);
+    int run = 0;
+    if (runSetting >= 0) {
+        if (!m_runOpen || m_runSetting != runSetting)
+            ++m_runNumber;
+        run = m_runNumber;
+    }
+    auto* command = new SettingsCommand(*this, escapedForMenu(label), m_current, now, run);
     m_current = std::move(now);
     m_stack.push(command);
     m_runOpen = runSetting >= 0;

@@ -97,6 +97,7 @@ private:
     // setting join the last step until the focus moves or a mouse button goes down or up.
     bool m_runOpen = false;
     int m_runSetting = -1;
+    int m_runNumber = 0;
 };
 
 }  // namespace kalvetra
