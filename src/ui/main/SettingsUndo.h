@@ -1,7 +1,8 @@
 // Undo and redo in the settings window. Each change of a setting is one step that holds the
 // window's whole state before and after it, so that undoing gives back exactly what was
-// there - every control, the preview and the colour guide - whatever the change touched, and
-// settings added to the key table are covered without more code here.
+// there - every control, the preview and the colour guide - whatever the change touched. The
+// state is read through the key table, so a new row of it is covered as it is added (a new
+// kind of row needs its case in SettingsUndo.cpp; the compiler points at each).
 #pragma once
 
 #include <QImage>
