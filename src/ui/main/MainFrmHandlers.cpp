@@ -374,9 +374,15 @@ void MainFrm::MNU_F_S_Click()
     const FileDialogResult result = m_dialogs.saveFile(this, request);
     QCoreApplication::processEvents();
     if (result.outcome == DialogOutcome::Chosen) {
-        // A file that could not be written is none to come back to.
-        if (saveSettings(result.path, *this))
+        // The program's own writes at exit stay silent; a save the user asked for that
+        // wrote nothing is told, or it would pass for done. A file not written is none to
+        // come back to.
+        int systemError = 0;
+        if (saveSettings(result.path, *this, &systemError))
             recentFiles->add(result.path);
+        else if (systemError != 0)
+            m_dialogs.message(this, iniWriteFailureText(systemError), QStringLiteral("設定保存"),
+                              MessageIcon::Exclamation, MessageButtons::Ok);
     } else if (result.outcome == DialogOutcome::Failed) {
         m_dialogs.message(this, result.errorDescription, QStringLiteral("設定保存"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
