@@ -9,6 +9,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SettingsKeys.h"
 #include "ui/about/HelpWindow.h"
+#include "ui/main/SettingsUndo.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -88,6 +89,8 @@ void SubModule::start()
         m_main->setTransparentBackground(*v);
     if (m_main->autoSave())
         loadSetting(from, *m_main);
+    // What start-up set is where the user begins, not a step to undo.
+    m_main->settingsHistory().clear();
 }
 
 ImageFrm* SubModule::newImageWindow()

@@ -122,11 +122,12 @@ TEST_F(PictureCommands, SettingsToolbarPlacesRunTheirCommands)
     EXPECT_NE(program->codeTable(), nullptr);
     main->Toolbar1_ButtonClick(7);
     EXPECT_EQ(help, 1);
-    // Seven places, the separators at 3 and 6.
+    // Seven places, the separators at 3 and 6; then undo and redo.
     const QList<QAction*> places = main->Toolbar1->actions();
-    ASSERT_EQ(places.size(), 7);
+    ASSERT_EQ(places.size(), 10);
     EXPECT_TRUE(places[2]->isSeparator());
     EXPECT_TRUE(places[5]->isSeparator());
+    EXPECT_TRUE(places[7]->isSeparator());
 }
 
 TEST_F(PictureCommands, ImageWindowOpenPutsAPictureUnderTheLettering)

@@ -67,8 +67,9 @@ TEST_F(Program, FirstStartShowsTheDefaultsAndExitWritesANewFile)
 
     // The frame shows the settings window's menus.
     const QList<QAction*> menus = program->frame().menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
+    ASSERT_EQ(menus.size(), 5);
     EXPECT_EQ(menus[0]->text(), QStringLiteral("ファイル(&F)"));
+    EXPECT_EQ(menus[1]->text(), QStringLiteral("編集(&Z)"));
 
     QSignalSpy finished(program.get(), &SubModule::finished);
     w.MNU_F_X_Click();
@@ -301,7 +302,7 @@ TEST_F(Program, TransparentBackgroundIsOffByDefaultAndKeptLikeTheOtherOptions)
     MainFrm& w = start();
     EXPECT_FALSE(w.transparentBackground());
     // The third item of the 設定 menu.
-    const QList<QAction*> items = w.menus()[2]->actions();
+    const QList<QAction*> items = w.menus()[3]->actions();
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[2], w.MNU_T_B);
     EXPECT_EQ(w.MNU_T_B->text(), QStringLiteral("背景を透明にする(&B)"));

@@ -4,6 +4,7 @@
 
 #include "app/SubModule.h"
 #include "ui/main/MainFrm.h"
+#include "ui/main/SettingsUndo.h"
 
 #include <QFontDatabase>
 
@@ -17,6 +18,7 @@ inline std::unique_ptr<MainFrm> startedSettingsWindow(Dialogs& dialogs)
     w->selectType(static_cast<int>(DecorationType::TripleOutline));
     w->fillFontList(QFontDatabase::families());
     w->MNU_R_D_Click();
+    w->settingsHistory().clear();
     return w;
 }
 

@@ -118,6 +118,22 @@ void drawCopy(QPainter& p)
     }
 }
 
+void drawUndo(QPainter& p)
+{
+    // An arrow that turns back to the left; mirrored, it goes forward again.
+    const QColor blue(30, 90, 190);
+    QPainterPath turn;
+    turn.moveTo(4, 6);
+    turn.cubicTo(10, 6, 15, 7, 14, 11);
+    turn.cubicTo(13, 14, 9, 14, 7, 14);
+    p.setPen(QPen(blue, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(turn);
+    p.setPen(Qt::NoPen);
+    p.setBrush(blue);
+    p.drawPolygon(QPolygon({QPoint(0, 6), QPoint(6, 1), QPoint(6, 11)}));
+}
+
 }  // namespace
 
 QCursor moveModeCursor()
@@ -158,7 +174,8 @@ QIcon toolbarIcon(ToolbarPicture picture)
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing, picture == ToolbarPicture::Create || picture == ToolbarPicture::Help ||
-                                                picture == ToolbarPicture::Redisplay);
+                                                picture == ToolbarPicture::Redisplay || picture == ToolbarPicture::Undo ||
+                                                picture == ToolbarPicture::Redo);
     switch (picture) {
     case ToolbarPicture::Open:
         drawOpen(p);
@@ -183,6 +200,14 @@ QIcon toolbarIcon(ToolbarPicture picture)
         break;
     case ToolbarPicture::Copy:
         drawCopy(p);
+        break;
+    case ToolbarPicture::Undo:
+        drawUndo(p);
+        break;
+    case ToolbarPicture::Redo:
+        p.translate(16, 0);
+        p.scale(-1, 1);
+        drawUndo(p);
         break;
     }
     p.end();

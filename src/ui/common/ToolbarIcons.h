@@ -6,7 +6,7 @@
 
 namespace kalvetra {
 
-enum class ToolbarPicture { Open, Save, Create, CodeTable, Help, Redisplay, Move, Copy };
+enum class ToolbarPicture { Open, Save, Create, CodeTable, Help, Redisplay, Move, Copy, Undo, Redo };
 
 QIcon toolbarIcon(ToolbarPicture picture);
 

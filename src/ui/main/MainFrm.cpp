@@ -2,6 +2,9 @@
 // side of the window. The handlers are in MainFrmHandlers.cpp.
 #include "MainFrm.h"
 
+#include "RecentFilesMenu.h"
+#include "SettingsUndo.h"
+
 #include "render/FontFamilies.h"
 #include "render/FontSubstitution.h"
 #include "ui/common/FileDrop.h"
@@ -75,6 +78,7 @@ MainFrm::MainFrm(Dialogs& dialogs, PictureLoader loadPicture, QWidget* parent)
     setFont(uiFont);
     setFixedSize(twipsToPixels(ClientWidthTwips), twipsToPixels(VisibleClientHeightTwips));
     buildControls();
+    m_history = new SettingsHistory(*this);
     buildMenus();
     setTabOrder();
     connectHandlers();
@@ -203,8 +207,18 @@ void MainFrm::buildMenus()
     file->addSeparator();
     MNU_F_O = file->addAction(QStringLiteral("設定ファイルを開く(&O)"));
     MNU_F_S = file->addAction(QStringLiteral("設定をファイルに保存(&S)"));
+    recentFiles = new RecentFilesMenu(m_dialogs, [this] { return saveFile; }, this);
+    recentFiles->open = [this](const QString& path) { loadSettingsFile(path); };
+    file->addMenu(recentFiles);
     file->addSeparator();
     MNU_F_X = file->addAction(QStringLiteral("カルベトラの終了(&X)"));
+
+    // NOTE: not 編集(&E): 角度(&E) has had that key since the window was designed.
+    auto* edit = new QMenu(QStringLiteral("編集(&Z)"), this);
+    MNU_E_U = m_history->createUndoAction(this, true);
+    MNU_E_R = m_history->createRedoAction(this, true);
+    edit->addAction(MNU_E_U);
+    edit->addAction(MNU_E_R);
 
     auto* run = new QMenu(QStringLiteral("実行(&R)"), this);
     MNU_R_M = run->addAction(QStringLiteral("文字作成(&M)"));
@@ -228,7 +242,7 @@ void MainFrm::buildMenus()
     MNU_H_K = help->addAction(QStringLiteral("検索(&S)..."));
     help->addSeparator();
     MNU_H_A = help->addAction(QStringLiteral("バージョン情報(&A)..."));
-    m_menus = {file, run, options, help};
+    m_menus = {file, edit, run, options, help};
 
     // The toolbar's seven places: 1 open, 2 save, separator, 4 create, 5 code table,
     // separator, 7 help.
@@ -252,6 +266,13 @@ void MainFrm::buildMenus()
         action->setToolTip(QString::fromUtf16(b.tip));
         connect(action, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
     }
+    Toolbar1->addSeparator();
+    QAction* undo = m_history->createUndoAction(Toolbar1, false);
+    undo->setIcon(toolbarIcon(ToolbarPicture::Undo));
+    Toolbar1->addAction(undo);
+    QAction* redo = m_history->createRedoAction(Toolbar1, false);
+    redo->setIcon(toolbarIcon(ToolbarPicture::Redo));
+    Toolbar1->addAction(redo);
 }
 
 QList<QMenu*> MainFrm::menus() const

@@ -33,6 +33,8 @@ class QToolBar;
 namespace kalvetra {
 
 class GradientDialog;
+class RecentFilesMenu;
+class SettingsHistory;
 
 // Reads a picture file as the picture service does (empty optional when it cannot).
 using PictureLoader = std::function<std::optional<QImage>(const QString& path)>;
@@ -82,6 +84,10 @@ public:
     void openRelatedFile();
     // What toolbar button 1 does with the file once chosen; a file dropped on the window too.
     void openRelatedPath(const QString& path);
+    // Loads a settings file into the window as one step of undo, and shows it.
+    void loadSettingsFile(const QString& path);
+    // 元に戻す / やり直し of every change of a setting.
+    SettingsHistory& settingsHistory() { return *m_history; }
 
     // What the program behind the window provides: a new image window, leaving the program
     // the way closing the frame does (every image window asked first), the picture window,
@@ -134,6 +140,9 @@ public:
     QAction* MNU_F_O = nullptr;
     QAction* MNU_F_S = nullptr;
     QAction* MNU_F_X = nullptr;
+    RecentFilesMenu* recentFiles = nullptr;
+    QAction* MNU_E_U = nullptr;
+    QAction* MNU_E_R = nullptr;
     QAction* MNU_R_M = nullptr;
     QAction* MNU_R_C = nullptr;
     QAction* MNU_R_D = nullptr;
@@ -198,6 +207,7 @@ private:
     LayerGradients m_gradients{};
     std::array<int, ExtraCount> m_extras{};
     QStringList m_families;  // the installed families the font list was made from
+    SettingsHistory* m_history = nullptr;
 };
 
 }  // namespace kalvetra

@@ -2,6 +2,8 @@
 #include "MainFrm.h"
 
 #include "GradientDialog.h"
+#include "RecentFilesMenu.h"
+#include "SettingsUndo.h"
 
 #include "render/ColorGuide.h"
 #include "render/DecoratedDrawing.h"
@@ -18,6 +20,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -129,6 +132,9 @@ void MainFrm::DrawPreview()
     if (const int k = Picture1->sharpFactor(); k > 1)
         Picture1->showSharp(sharpPreview(Picture1->surface(), in, Engine::Fast, m_sharpRenderer, k));
     Picture1->update();
+    // Every change of a setting ends in a redraw of the preview.
+    if (m_history)
+        m_history->noteChange();
 }
 
 void MainFrm::DrawColorGuide()
@@ -166,6 +172,7 @@ void MainFrm::paintEvent(QPaintEvent* event)
 
 void MainFrm::Option1_Click(int index)
 {
+    const SettingsHistory::Step step(*m_history, QStringLiteral("種別"));
     applyType(index);
 }
 
@@ -271,6 +278,7 @@ void MainFrm::Command1_Click(int index)
     const ColorDialogResult chosen = m_dialogs.chooseColor(this, 0);
     if (chosen.outcome != DialogOutcome::Chosen)
         return;
+    const SettingsHistory::Step step(*m_history, colorCaption(index));
     Command1[index]->setBackColor(chosen.color & 0xFFFFFF);
     if (index == BackgroundSlot) {
         Picture1->surface().setPicture({});
@@ -291,6 +299,7 @@ void MainFrm::Command2_Click()
     const FileDialogResult result = m_dialogs.openFile(this, request);
     QCoreApplication::processEvents();
     const Hourglass hourglass(this);
+    const SettingsHistory::Step step(*m_history, QStringLiteral("背景画"));
     switch (result.outcome) {
     case DialogOutcome::Chosen:
         if (const std::optional<QImage> picture = m_loadPicture(result.path)) {
@@ -330,6 +339,7 @@ void MainFrm::chooseGradients()
     gradientDialog = new GradientDialog(m_dialogs, m_gradients, colors, inUse, this);
     gradientDialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(gradientDialog, &QDialog::accepted, this, [this] {
+        const SettingsHistory::Step step(*m_history, QStringLiteral("グラデーション"));
         const LayerGradients chosen = gradientDialog->gradients();
         for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot) {
             const LayerGradient& g = chosen[static_cast<size_t>(slot - Layer1Slot)];
@@ -347,6 +357,7 @@ void MainFrm::chooseGradients()
 
 void MainFrm::MNU_R_D_Click()
 {
+    const SettingsHistory::Step step(*m_history, QStringLiteral("デフォルトの設定に戻す"));
     restoreDefaultSettings(*this);
     DrawPreview();
 }
@@ -358,11 +369,13 @@ void MainFrm::MNU_F_O_Click()
     request.defaultExtension = QStringLiteral("ini");
     const FileDialogResult result = m_dialogs.openFile(this, request);
     QCoreApplication::processEvents();
-    if (result.outcome == DialogOutcome::Chosen)
-        loadSetting(result.path, *this);
-    else if (result.outcome == DialogOutcome::Failed)
+    if (result.outcome == DialogOutcome::Chosen) {
+        loadSettingsFile(result.path);
+        recentFiles->add(result.path);
+    } else if (result.outcome == DialogOutcome::Failed) {
         m_dialogs.message(this, result.errorDescription, QStringLiteral("設定を開く"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
+    }
     DrawPreview();
 }
 
@@ -376,14 +389,18 @@ void MainFrm::MNU_F_S_Click()
     QCoreApplication::processEvents();
     if (result.outcome == DialogOutcome::Chosen) {
         // The program's own writes at exit stay silent; a save the user asked for that
-        // wrote nothing is told, or it would pass for done.
+        // wrote nothing is told, or it would pass for done. A file not written is none to
+        // come back to.
         int systemError = 0;
-        if (!saveSettings(result.path, *this, &systemError) && systemError != 0)
+        if (saveSettings(result.path, *this, &systemError))
+            recentFiles->add(result.path);
+        else if (systemError != 0)
             m_dialogs.message(this, iniWriteFailureText(systemError), QStringLiteral("設定保存"),
                               MessageIcon::Exclamation, MessageButtons::Ok);
-    } else if (result.outcome == DialogOutcome::Failed)
+    } else if (result.outcome == DialogOutcome::Failed) {
         m_dialogs.message(this, result.errorDescription, QStringLiteral("設定保存"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
+    }
 }
 
 void MainFrm::MNU_F_X_Click()
@@ -447,11 +464,18 @@ void MainFrm::openRelatedPath(const QString& path)
 {
     // NOTE: only a name ending in lower-case "ini" is a settings file; "INI" is a picture.
     if (path.endsWith(QStringLiteral("ini"), Qt::CaseSensitive)) {
-        loadSetting(path, *this);
-        DrawPreview();
+        loadSettingsFile(path);
+        recentFiles->add(path);
     } else if (putIntoPictureWindow) {
         putIntoPictureWindow(path);
     }
+}
+
+void MainFrm::loadSettingsFile(const QString& path)
+{
+    const SettingsHistory::Step step(*m_history, QStringLiteral("設定ファイル「%1」").arg(QFileInfo(path).fileName()));
+    loadSetting(path, *this);
+    DrawPreview();
 }
 
 void MainFrm::MNU_R_C_Click()
