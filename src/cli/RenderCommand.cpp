@@ -11,11 +11,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <variant>
 #include <vector>
 
 namespace kalvetra::cli {
@@ -55,6 +57,31 @@ QString writeToStandardOutput(const QByteArray& bytes)
         written += n;
     }
     return {};
+}
+
+// A text file's text, or why it cannot be had. UTF-8 with or without its mark; the line ends
+// (LF, CR LF) stay in the text, where the layout takes either as a line break.
+constexpr qint64 MaxTextFileBytes = 1 << 20;
+
+std::variant<QString, QString> readTextFile(const QString& path)
+{
+    const QString problem = settingsFileProblem(path);
+    if (!problem.isEmpty())
+        return std::variant<QString, QString>(std::in_place_index<1>, problem);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::variant<QString, QString>(std::in_place_index<1>, file.errorString());
+    // NOTE: read one byte more than allowed, so that a file that grows is still caught.
+    const QByteArray bytes = file.read(MaxTextFileBytes + 1);
+    if (bytes.size() > MaxTextFileBytes)
+        return std::variant<QString, QString>(std::in_place_index<1>, QStringLiteral("larger than 1 MiB"));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return std::variant<QString, QString>(std::in_place_index<1>, QStringLiteral("not UTF-8 text"));
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return std::variant<QString, QString>(std::in_place_index<0>, text);
 }
 
 }  // namespace
@@ -139,6 +166,14 @@ int runRender(const RenderOptions& options, QTextStream& err)
     }
     if (o.output.isEmpty())
         return Success;
+    if (!o.textFile.isEmpty()) {
+        const auto text = readTextFile(o.textFile);
+        if (text.index() == 1) {
+            err << "kalvetra-render: " << o.textFile << ": cannot read the text file (" << std::get<1>(text) << ")\n";
+            return BadInput;
+        }
+        o.settings.DrawText = std::get<0>(text);
+    }
 
     QImage picture;
     if (!o.backgroundPicture.isEmpty()) {

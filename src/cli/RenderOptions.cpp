@@ -179,6 +179,7 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
     SettingOverrides& set = o.overrides;
     std::optional<imagefile::ImageFormat> format;
     bool haveText = false;
+    bool textGiven = false;
     Parser p{arguments, 0, std::nullopt};
 
     for (p.index = 0; p.index < arguments.size() && !p.error; ++p.index) {
@@ -188,8 +189,33 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         } else if (arg == u"--text") {
             if (const auto v = p.value(arg)) {
                 o.settings.DrawText = *v;
+                haveText = textGiven = true;
+            }
+        } else if (arg == u"--text-file") {
+            if (const auto v = p.value(arg)) {
+                o.textFile = *v;
                 haveText = true;
             }
+        } else if (arg == u"--align") {
+            if (const auto v = p.value(arg)) {
+                const QString name = v->toLower();
+                if (name == u"left" || name == u"top")
+                    set.align = 0;
+                else if (name == u"center" || name == u"centre" || name == u"middle")
+                    set.align = 1;
+                else if (name == u"right" || name == u"bottom")
+                    set.align = 2;
+                else
+                    p.fail(QStringLiteral("--align: \"%1\" is not left, center or right (top, middle or bottom)").arg(*v));
+            }
+        } else if (arg == u"--line-spacing") {
+            if (const auto v = p.integerIn(arg, 50, 300))
+                set.lineSpacing = *v;
+        } else if (arg == u"--letter-spacing") {
+            if (const auto v = p.integerIn(arg, -200, 200))
+                set.letterSpacing = *v;
+        } else if (arg == u"--tate-chu-yoko") {
+            set.tateChuYoko = true;
         } else if (arg == u"-o" || arg == u"--output") {
             if (const auto v = p.value(arg))
                 o.output = *v;
@@ -317,6 +343,8 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         return o;
     if (!haveText)
         return ParseError{QStringLiteral("--text is missing")};
+    if (!o.textFile.isEmpty() && textGiven)
+        return ParseError{QStringLiteral("--text and --text-file cannot both be given")};
     if (o.output.isEmpty())
         return ParseError{QStringLiteral("-o OUTPUT is missing")};
     // --format names the format of standard output (PNG unless given), and of a file whatever
@@ -339,6 +367,7 @@ QString usageText()
 {
     return QStringLiteral(
         "usage: kalvetra-render --text TEXT -o OUT.png|.jpg|.jpeg|.bmp|.wmf|.emf|.svg|.pdf [options]\n"
+        "       kalvetra-render --text-file FILE -o OUT [options]\n"
         "       kalvetra-render --text TEXT -o - [--format png|jpg|bmp|wmf|emf|svg|pdf] [options]\n"
         "       kalvetra-render [options] --save-settings FILE\n"
         "\n"
@@ -348,6 +377,13 @@ QString usageText()
         "                           given here override it, wherever they stand\n"
         "  --save-settings FILE     write the settings into FILE as Kalvetra saves them,\n"
         "                           keeping its other sections; -o may then be left out\n"
+        "  --text TEXT              the text; line breaks in it start new lines\n"
+        "  --text-file FILE         the text from a UTF-8 file (CR LF or LF line ends)\n"
+        "  --align left|center|right  lines aligned within the block (default center;\n"
+        "                           top, middle, bottom name the same in vertical writing)\n"
+        "  --line-spacing 50..300   baseline distance in percent of the line height (100)\n"
+        "  --letter-spacing -200..200  pixels added to each character's advance (0)\n"
+        "  --tate-chu-yoko          vertical writing: 1-2 digits, !? and !! upright in one cell\n"
         "  --type 0..4              0 立体縁取り, 1 三重縁取り (default), 2 二重縁取り, 3 一重縁取り, 4 ノーマル\n"
         "  --font NAME              font face (default ＭＳ Ｐゴシック, drawn with IPAPGothic)\n"
         "  --size 10..500           size in points (default 50)\n"

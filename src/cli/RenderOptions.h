@@ -32,6 +32,11 @@ struct SettingOverrides {
     // the direction left to right.
     std::array<std::optional<ColorValue>, GradientLayerCount> gradientColors;
     std::array<bool, GradientLayerCount> gradientHorizontal{};
+    // How the lines are set: 0 left / top, 1 centre, 2 right / bottom; percent; pixels.
+    std::optional<int> align;
+    std::optional<int> lineSpacing;
+    std::optional<int> letterSpacing;
+    bool tateChuYoko = false;
 };
 
 struct RenderOptions {
@@ -40,6 +45,7 @@ struct RenderOptions {
     StyleSettings settings;
     DecorationType type = DecorationType::TripleOutline;
     SettingOverrides overrides;
+    QString textFile;          // --text-file: read by runRender, in place of --text
     QString settingsFile;      // --settings
     QString saveSettingsFile;  // --save-settings
     QString output;  // a file, or StandardOutput

@@ -2,6 +2,7 @@
 #include "MainFrm.h"
 
 #include "GradientDialog.h"
+#include "TextLinesEditor.h"
 
 #include "render/ColorGuide.h"
 #include "render/DecoratedDrawing.h"
@@ -19,6 +20,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -82,6 +84,8 @@ void MainFrm::connectHandlers()
         connect(Command1[i], &QAbstractButton::clicked, this, [this, i] { Command1_Click(i); });
     connect(qobject_cast<QPushButton*>(Command2), &QPushButton::clicked, this, &MainFrm::Command2_Click);
     connect(gradientButton, &QPushButton::clicked, this, &MainFrm::chooseGradients);
+    connect(linesButton, &QPushButton::clicked, this, &MainFrm::editTextLines);
+    Text1[0]->installEventFilter(this);
 
     connect(MNU_F_O, &QAction::triggered, this, &MainFrm::MNU_F_O_Click);
     connect(MNU_F_S, &QAction::triggered, this, &MainFrm::MNU_F_S_Click);
@@ -233,6 +237,17 @@ void MainFrm::Text2_LostFocus(int index)
 
 bool MainFrm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == Text1[0] && event->type() == QEvent::KeyPress) {
+        // Ctrl+Enter breaks the line (Enter alone keeps doing nothing in the one-line box);
+        // the larger editor opens beside the box so that every line can be seen.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            Text1[0]->insert(QStringLiteral("\n"));
+            editTextLines();
+            return true;
+        }
+    }
     for (int i = 0; i < 3; ++i) {
         if (watched != Text2[i])
             continue;
@@ -247,6 +262,11 @@ bool MainFrm::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void MainFrm::editTextLines()
+{
+    linesEditor->openBesideTextBox();
 }
 
 // ---- Colours and the background picture ---------------------------------------------------
