@@ -1,0 +1,129 @@
+// Several lines in the settings window: typed with the keyboard, seen whole in the larger
+// editor, laid out by the row of 揃え, 行間, 字間 and 縦中横 - and a window whose controls never
+// cover one another.
+#include "FakeDialogs.h"
+#include "StartedSettingsWindow.h"
+#include "TestFiles.h"
+
+#include "settings/SaveIniModule.h"
+#include "ui/main/MainFrm.h"
+#include "ui/main/TextLinesEditor.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+using namespace kalvetra;
+using kalvetra::test::FakeDialogs;
+using kalvetra::test::TestFiles;
+
+namespace {
+
+class TextLines : public ::testing::Test {
+protected:
+    FakeDialogs dialogs;
+    TestFiles files;
+    std::unique_ptr<MainFrm> w = test::startedSettingsWindow(dialogs);
+
+    void SetUp() override
+    {
+        w->show();
+        w->activateWindow();
+        QApplication::processEvents();
+    }
+
+    // The controls a user sees: every visible widget inside the window's area whose parent
+    // is the window or one of its frames (a frame holds controls, it is none itself).
+    QList<QWidget*> visibleControls() const
+    {
+        QList<QWidget*> controls;
+        for (QWidget* c : w->findChildren<QWidget*>()) {
+            QWidget* parent = c->parentWidget();
+            const bool placed = parent == w.get() || qobject_cast<QGroupBox*>(parent);
+            if (!placed || c->isWindow() || qobject_cast<QGroupBox*>(c) || !c->isVisibleTo(w.get()))
+                continue;
+            if (!w->rect().intersects(QRect(c->mapTo(w.get(), QPoint(0, 0)), c->size())))
+                continue;  // the save buffer, below the window's visible part
+            controls << c;
+        }
+        return controls;
+    }
+};
+
+QString nameOf(const QWidget* c)
+{
+    QString text;
+    if (const auto* b = qobject_cast<const QAbstractButton*>(c))
+        text = b->text();
+    else if (const auto* l = qobject_cast<const QLabel*>(c))
+        text = l->text();
+    return QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(c->metaObject()->className()), text);
+}
+
+}  // namespace
+
+TEST_F(TextLines, NoVisibleControlCoversAnotherWhateverTheTypeAndShadow)
+{
+    for (int type = 0; type < DecorationTypeCount; ++type)
+        for (const int shadow : {0, 1}) {
+            w->Option1[type]->setChecked(true);
+            w->Check2->setValue(shadow);
+            QApplication::processEvents();
+            const QList<QWidget*> controls = visibleControls();
+            ASSERT_GT(controls.size(), 30);
+            for (qsizetype i = 0; i < controls.size(); ++i)
+                for (qsizetype j = i + 1; j < controls.size(); ++j) {
+                    const QRect a(controls[i]->mapTo(w.get(), QPoint(0, 0)), controls[i]->size());
+                    const QRect b(controls[j]->mapTo(w.get(), QPoint(0, 0)), controls[j]->size());
+                    EXPECT_FALSE(a.intersects(b)) << "type " << type << " shadow " << shadow << ": "
+                                                  << nameOf(controls[i]).toStdString() << " and "
+                                                  << nameOf(controls[j]).toStdString();
+                }
+        }
+}
+
+TEST_F(TextLines, CtrlEnterBreaksTheLineAndTheEditorShowsAndEditsEveryLine)
+{
+    QLineEdit* box = w->Text1[0];
+    QTest::keyClick(w.get(), Qt::Key_C, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    QTest::keyClicks(box, QStringLiteral("本日限り"));
+    // Enter alone leaves the one-line box as it was.
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(box->text(), QStringLiteral("本日限り"));
+    EXPECT_FALSE(w->linesEditor->isVisible());
+
+    QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(box->text(), QStringLiteral("本日限り\n"));
+    ASSERT_TRUE(w->linesEditor->isVisible());
+    QPlainTextEdit* editor = w->linesEditor->editor;
+    EXPECT_EQ(QApplication::focusWidget(), editor);
+    // Typing goes on in the editor, on the new line; Enter there breaks lines too.
+    QTest::keyClicks(editor, QStringLiteral("全品半額"));
+    QTest::keyClick(editor, Qt::Key_Enter);
+    QTest::keyClicks(editor, QStringLiteral("!!"));
+    EXPECT_EQ(box->text(), QStringLiteral("本日限り\n全品半額\n!!"));
+    EXPECT_EQ(editor->blockCount(), 3);
+    // A change in the box shows in the editor at once.
+    box->setText(QStringLiteral("一\n二"));
+    EXPECT_EQ(plainTextOf(*editor), QStringLiteral("一\n二"));
+
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(w->linesEditor->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), box);
+    // 複数行(&M) opens it again, with the text as the box holds it.
+    QTest::keyClick(w.get(), Qt::Key_M, Qt::AltModifier);
+    for (int i = 0; i < 100 && !w->linesEditor->isVisible(); ++i)
+        QTest::qWait(20);  // the button's click is animated
+    ASSERT_TRUE(w->linesEditor->isVisible());
+    EXPECT_EQ(plainTextOf(*editor), QStringLiteral("一\n二"));
+}
