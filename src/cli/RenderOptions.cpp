@@ -160,6 +160,14 @@ PlainSettingsControls settingsControls(const SettingOverrides& o, const QString&
         if (o.gradientHorizontal[static_cast<size_t>(layer - 1)])
             c.setGradientHorizontal(layer, 1);
     }
+    if (o.align)
+        c.setExtra(Extra::Align, *o.align);
+    if (o.lineSpacing)
+        c.setExtra(Extra::LineSpacing, *o.lineSpacing);
+    if (o.letterSpacing)
+        c.setExtra(Extra::LetterSpacing, *o.letterSpacing);
+    if (o.tateChuYoko)
+        c.setExtra(Extra::TateChuYoko, 1);
     return c;
 }
 

@@ -4,6 +4,7 @@
 #include "RealisedFont.h"
 #include "Rounding.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <mutex>
@@ -21,22 +22,37 @@ const QString PreviewSample = QStringLiteral("あA");
 
 }  // namespace
 
+TextLayout textLayoutOf(const StyleSettings& settings)
+{
+    TextLayout layout;
+    layout.align = static_cast<TextLayout::Align>(std::clamp(settings.Align, 0, 2));
+    layout.lineSpacingPercent = settings.LineSpacing;
+    layout.letterSpacing = settings.LetterSpacing;
+    layout.tateChuYoko = settings.TateChuYoko;
+    return layout;
+}
+
 TextShape shapeForSettings(const StyleSettings& settings, const QString& text)
 {
-    // The same font and text give the same outline (and the same id, so the renderer keeps
-    // its mask): a redraw in other colours or at another place shapes nothing.
+    return shapeForSettings(settings, text, textLayoutOf(settings));
+}
+
+TextShape shapeForSettings(const StyleSettings& settings, const QString& text, const TextLayout& layout)
+{
+    // The same font, text and layout give the same outline (and the same id, so the renderer
+    // keeps its mask): a redraw in other colours or at another place shapes nothing.
     static std::mutex mutex;
-    static std::deque<std::tuple<LogFont, QString, TextShape>> recent;
+    static std::deque<std::tuple<LogFont, QString, TextLayout, TextShape>> recent;
     const LogFont logFont = MakeFont(settings);
     {
         const std::lock_guard lock(mutex);
-        for (const auto& [font, string, shape] : recent)
-            if (font == logFont && string == text)
+        for (const auto& [font, string, laidOut, shape] : recent)
+            if (font == logFont && string == text && laidOut == layout)
                 return shape;
     }
-    TextShape shape = shapeText(realiseFont(logFont), text);
+    TextShape shape = shapeText(realiseFont(logFont), text, layout);
     const std::lock_guard lock(mutex);
-    recent.emplace_front(logFont, text, shape);
+    recent.emplace_front(logFont, text, layout, shape);
     if (recent.size() > 4)
         recent.pop_back();
     return shape;
@@ -91,7 +107,12 @@ void DrawPreview(Surface& preview, const PreviewInputs& in, Engine engine, Decor
     widths.twiceDraw = s.TwiceDraw != 0;
     // N comes from the full size in the size box, not from the preview's 30 %.
     const LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
-    renderer.draw(preview.image(), shapeForSettings(s, PreviewSample), plan, in.colors, in.gradients, engine);
+    // 字間 is in pixels at the set size: the sample, at 30 % of it, has 30 % of the spacing.
+    TextLayout layout;
+    const double fullSize = leadingNumber(in.sizeText);
+    if (fullSize > 0)
+        layout.letterSpacing = in.letterSpacing * s.FontSize / fullSize;
+    renderer.draw(preview.image(), shapeForSettings(s, PreviewSample, layout), plan, in.colors, in.gradients, engine);
 }
 
 }  // namespace kalvetra

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -59,6 +60,17 @@ protected:
     }
 };
 
+// Characters as an input method hands them over: key events that carry only their text.
+void typeText(QWidget* target, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &release);
+    }
+}
+
 QString nameOf(const QWidget* c)
 {
     QString text;
@@ -96,7 +108,7 @@ TEST_F(TextLines, CtrlEnterBreaksTheLineAndTheEditorShowsAndEditsEveryLine)
     QLineEdit* box = w->Text1[0];
     QTest::keyClick(w.get(), Qt::Key_C, Qt::AltModifier);
     ASSERT_EQ(QApplication::focusWidget(), box);
-    QTest::keyClicks(box, QStringLiteral("本日限り"));
+    typeText(box, QStringLiteral("本日限り"));
     // Enter alone leaves the one-line box as it was.
     QTest::keyClick(box, Qt::Key_Return);
     EXPECT_EQ(box->text(), QStringLiteral("本日限り"));
@@ -108,7 +120,7 @@ TEST_F(TextLines, CtrlEnterBreaksTheLineAndTheEditorShowsAndEditsEveryLine)
     QPlainTextEdit* editor = w->linesEditor->editor;
     EXPECT_EQ(QApplication::focusWidget(), editor);
     // Typing goes on in the editor, on the new line; Enter there breaks lines too.
-    QTest::keyClicks(editor, QStringLiteral("全品半額"));
+    typeText(editor, QStringLiteral("全品半額"));
     QTest::keyClick(editor, Qt::Key_Enter);
     QTest::keyClicks(editor, QStringLiteral("!!"));
     EXPECT_EQ(box->text(), QStringLiteral("本日限り\n全品半額\n!!"));
@@ -126,4 +138,47 @@ TEST_F(TextLines, CtrlEnterBreaksTheLineAndTheEditorShowsAndEditsEveryLine)
         QTest::qWait(20);  // the button's click is animated
     ASSERT_TRUE(w->linesEditor->isVisible());
     EXPECT_EQ(plainTextOf(*editor), QStringLiteral("一\n二"));
+}
+
+TEST_F(TextLines, TheLayoutRowSetsTheStyleFromTheKeyboardAndSettingsFilesKeepIt)
+{
+    const QImage before = w->Picture1->surface().image();
+    QTest::keyClick(w.get(), Qt::Key_J, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), w->alignBox);
+    QTest::keyClick(w->alignBox, Qt::Key_Down);
+    QTest::keyClick(w.get(), Qt::Key_G, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), w->lineSpacingBox);
+    QTest::keyClick(w->lineSpacingBox, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w->lineSpacingBox, QStringLiteral("150"));
+    QTest::keyClick(w.get(), Qt::Key_K, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), w->letterSpacingBox);
+    QTest::keyClick(w->letterSpacingBox, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w->letterSpacingBox, QStringLiteral("-10"));
+    QTest::keyClick(w.get(), Qt::Key_Y, Qt::AltModifier);
+    EXPECT_EQ(w->extra(Extra::Align), 2);
+    EXPECT_EQ(w->extra(Extra::LineSpacing), 150);
+    EXPECT_EQ(w->extra(Extra::LetterSpacing), -10);
+    EXPECT_EQ(w->extra(Extra::TateChuYoko), 1);
+    // The sample "あA" draws tighter at once.
+    EXPECT_NE(w->Picture1->surface().image(), before);
+
+    const QString file = files.path(QStringLiteral("layout.ini"));
+    dialogs.chooseFile(file);
+    w->MNU_F_S_Click();
+    EXPECT_TRUE(TestFiles::bytes(file).contains("[Layout]\r\nAlign=2\r\nLineSpacing=150\r\nLetterSpacing=-10\r\nTateChuYoko=1\r\n"))
+        << TestFiles::bytes(file).toStdString();
+
+    // The defaults show in the controls; the file brings its values back into them.
+    w->MNU_R_D_Click();
+    EXPECT_EQ(w->alignBox->currentIndex(), 1);
+    EXPECT_EQ(w->lineSpacingBox->value(), 100);
+    EXPECT_EQ(w->letterSpacingBox->value(), 0);
+    EXPECT_EQ(w->tateChuYokoBox->value(), 0);
+    EXPECT_EQ(w->Picture1->surface().image(), before);
+    dialogs.chooseFile(file);
+    w->MNU_F_O_Click();
+    EXPECT_EQ(w->alignBox->currentIndex(), 2);
+    EXPECT_EQ(w->lineSpacingBox->value(), 150);
+    EXPECT_EQ(w->letterSpacingBox->value(), -10);
+    EXPECT_EQ(w->tateChuYokoBox->value(), 1);
 }

@@ -25,6 +25,8 @@
 #include <QSpinBox>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace kalvetra {
 namespace {
 
@@ -90,7 +92,9 @@ MainFrm::~MainFrm() = default;
 void MainFrm::buildControls()
 {
     Toolbar1 = new QToolBar(this);
-    Toolbar1->setGeometry(twipsRect(0, 0, 6990, 360));
+    // Along the top edge as far as the 幅 frame, which starts just below the edge: no
+    // control lies under the toolbar's empty end.
+    Toolbar1->setGeometry(twipsRect(0, 0, 3720, 360));
     Toolbar1->setIconSize(QSize(16, 16));
 
     label(this, QStringLiteral("文字列(&C):"), twipsRect(120, 480, 810, 180));
@@ -114,7 +118,8 @@ void MainFrm::buildControls()
         box.setWidth(std::max(box.width(), Text2[i]->fontMetrics().horizontalAdvance(QStringLiteral("500")) + 12));
         Text2[i]->setGeometry(box);
         Text2[i]->installEventFilter(this);
-        Slider1[i] = slider(frame1, twipsRect(120, tops[i] + 240, 3255, 255), ranges[i][0], ranges[i][1],
+        // Just below the number box, which the design let the slider's top edge run into.
+        Slider1[i] = slider(frame1, twipsRect(120, tops[i] + 270, 3255, 255), ranges[i][0], ranges[i][1],
                             i == 2 ? 0 : 10, ranges[i][2], ranges[i][3]);
     }
     const struct {
@@ -138,12 +143,20 @@ void MainFrm::buildControls()
     Check3->setGeometry(twipsRect(120, 3000, 2775, 180));
 
     QGroupBox* frame2 = frame(this, QStringLiteral("幅"), twipsRect(3720, 40, 3135, 1215));
+    // The sliders start after the longest caption (the design's captions were narrower).
     Label3[0] = label(frame2, QStringLiteral("縁取り(&O):"), twipsRect(120, 200, 765, 180));
-    Slider2[0] = slider(frame2, twipsRect(960, 200, 1935, 255), 1, 30, 5, 3, 2);
     Label3[1] = label(frame2, QStringLiteral("影位置(&A):"), twipsRect(120, 495, 810, 180));
-    Slider2[1] = slider(frame2, twipsRect(960, 500, 1935, 255), 0, 20, 9, 3, 2);
-    Slider2[2] = slider(frame2, twipsRect(960, 795, 1935, 255), 0, 20, 5, 3, 2);
     Label3[2] = label(frame2, QStringLiteral("立体幅(&L):"), twipsRect(120, 795, 780, 180));
+    const int sliderLeft = std::max({twipsToPixels(960), Label3[0]->geometry().right() + 3,
+                                     Label3[1]->geometry().right() + 3, Label3[2]->geometry().right() + 3});
+    auto widthSlider = [&](int top, int min, int max, int value) {
+        QSlider* s = slider(frame2, twipsRect(960, top, 1935, 255), min, max, value, 3, 2);
+        s->setGeometry(sliderLeft, s->y(), s->width(), s->height());
+        return s;
+    };
+    Slider2[0] = widthSlider(200, 1, 30, 5);
+    Slider2[1] = widthSlider(500, 0, 20, 9);
+    Slider2[2] = widthSlider(795, 0, 20, 5);
     Label3[1]->hide();
     Slider2[1]->hide();
 
@@ -178,9 +191,10 @@ void MainFrm::buildControls()
     auto* background = new QPushButton(QStringLiteral("背景画"), frame5);
     background->setGeometry(twipsRect(2280, 240, 735, 250));
     Command2 = background;
-    // In the place of the shadow colour, which the window never shows.
+    // Below 背景画, in the one place of the frame that no colour takes: the shadow colour's
+    // place is shown with 影付き.
     gradientButton = new QPushButton(QStringLiteral("グラデ..."), frame5);
-    gradientButton->setGeometry(twipsRect(2280, 930, 795, 240));
+    gradientButton->setGeometry(twipsRect(2280, 495, 735, 210));
     gradientButton->setToolTip(QStringLiteral("グラデーション"));
 
     // The save buffer of the image windows, below the visible part of the window.
@@ -447,7 +461,21 @@ void MainFrm::storeExtra(Extra extra, int value)
 
 void MainFrm::syncExtraControl(Extra extra)
 {
+    // Setting a control from here raises its handler, which finds the value already stored.
+    const int value = m_extras[static_cast<size_t>(extra)];
     switch (extra) {
+    case Extra::Align:
+        alignBox->setCurrentIndex(value);
+        break;
+    case Extra::LineSpacing:
+        lineSpacingBox->setValue(value);
+        break;
+    case Extra::LetterSpacing:
+        letterSpacingBox->setValue(value);
+        break;
+    case Extra::TateChuYoko:
+        tateChuYokoBox->setValue(value);
+        break;
     default:
         break;
     }

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 
 namespace kalvetra {
 namespace {
@@ -85,6 +86,12 @@ void MainFrm::connectHandlers()
     connect(qobject_cast<QPushButton*>(Command2), &QPushButton::clicked, this, &MainFrm::Command2_Click);
     connect(gradientButton, &QPushButton::clicked, this, &MainFrm::chooseGradients);
     connect(linesButton, &QPushButton::clicked, this, &MainFrm::editTextLines);
+    // The layout of the lines: stored as the settings files keep it; storing redraws.
+    connect(alignBox, &QComboBox::currentIndexChanged, this, [this](int i) { setExtra(Extra::Align, i); });
+    connect(lineSpacingBox, &QSpinBox::valueChanged, this, [this](int v) { setExtra(Extra::LineSpacing, v); });
+    connect(letterSpacingBox, &QSpinBox::valueChanged, this, [this](int v) { setExtra(Extra::LetterSpacing, v); });
+    connect(tateChuYokoBox, &QCheckBox::stateChanged, this,
+            [this] { setExtra(Extra::TateChuYoko, tateChuYokoBox->value() != 0); });
     Text1[0]->installEventFilter(this);
 
     connect(MNU_F_O, &QAction::triggered, this, &MainFrm::MNU_F_O_Click);
@@ -119,6 +126,7 @@ void MainFrm::DrawPreview()
     for (int slot = 0; slot < ColorSlotCount; ++slot)
         in.colors[static_cast<size_t>(slot)] = color(slot);
     in.gradients = m_gradients;
+    in.letterSpacing = extra(Extra::LetterSpacing);
     in.type = selectedType();
     ::kalvetra::DrawPreview(Picture1->surface(), in, Engine::Fast, m_previewRenderer);
     Picture1->update();
