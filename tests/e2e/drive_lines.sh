@@ -23,7 +23,10 @@ height_of() {
 }
 
 start_program "$program"
-keys alt+c
+# Small letters, so that three lines fit the image window as it opens.
+keys alt+s ctrl+a
+xdotool type --delay 50 '15'
+keys Tab alt+c
 xdotool type --delay 50 'AB'
 keys alt+r m
 sleep 1
@@ -55,7 +58,9 @@ save_as "$work/three.png"
 one=$(height_of "$work/one.png")
 three=$(height_of "$work/three.png")
 echo "one line $one px high, three lines $three px"
-[ "$three" -gt $((one * 2)) ] || fail "three lines ($three px) are not the block of three (one line $one px)"
+# Two more lines of 20-pixel letters.
+[ "$three" -gt $((one + 36)) ] && [ "$three" -lt $((one + 50)) ] ||
+  fail "three lines ($three px) are not the block of three (one line $one px)"
 
 keys alt+f c
 exit_program
