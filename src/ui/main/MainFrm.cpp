@@ -137,7 +137,10 @@ void MainFrm::buildControls()
     }
     // Beneath 縦書, which it belongs to.
     tateChuYokoBox = new CheckBox(QStringLiteral("縦中横(&Y)"), frame1);
-    tateChuYokoBox->setGeometry(twipsRect(2400, 2760, 975, 180));
+    const QRect besideStrikeOut = twipsRect(2310, 2760, 975, 180);
+    tateChuYokoBox->setGeometry(QRect(besideStrikeOut.topLeft(),
+                                      QSize(std::max(besideStrikeOut.width(), tateChuYokoBox->sizeHint().width()),
+                                            besideStrikeOut.height())));
     tateChuYokoBox->setToolTip(QStringLiteral("縦書で 1～2 桁の半角数字と !? !! を横に並べて 1 文字分に収めます"));
     Check3 = new CheckBox(QStringLiteral("中心のフォントを等倍描画"), frame1);
     Check3->setGeometry(twipsRect(120, 3000, 2775, 180));
