@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace kalvetra::test {
 
 class TestFiles {
@@ -53,6 +55,27 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// While it lives (and `active`), a process run as root acts as the user "nobody", so that
+// file permissions bind it; root again afterwards. Does nothing for an ordinary user.
+class AsOrdinaryUser {
+public:
+    explicit AsOrdinaryUser(bool active) : m_switched(active && ::geteuid() == 0)
+    {
+        if (m_switched && (::setresgid(65534, 65534, 0) != 0 || ::setresuid(65534, 65534, 0) != 0))
+            ADD_FAILURE() << "cannot act as nobody";
+    }
+    ~AsOrdinaryUser()
+    {
+        if (m_switched && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0))
+            ADD_FAILURE() << "cannot become root again";
+    }
+    AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+    AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+
+private:
+    bool m_switched;
 };
 
 }  // namespace kalvetra::test

@@ -37,6 +37,14 @@ QString settingsFilePath(const QString& programDirectory)
     return settingsFilePath(programDirectory, qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath());
 }
 
+QString startingSettingsFile(const QString& programDirectory, const QString& saveFile)
+{
+    const QFileInfo beside(QDir(programDirectory).filePath(FileName));
+    if (QFileInfo::exists(saveFile) || !beside.isFile() || beside.absoluteFilePath() == QFileInfo(saveFile).absoluteFilePath())
+        return saveFile;
+    return beside.filePath();
+}
+
 bool prepareSettingsFolder(const QString& path)
 {
     return QDir().mkpath(QFileInfo(path).absolutePath());

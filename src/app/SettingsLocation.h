@@ -14,6 +14,11 @@ QString settingsFilePath(const QString& programDirectory, const QString& configH
 // The same from the process's environment.
 QString settingsFilePath(const QString& programDirectory);
 
+// The file the settings are read from at start: `saveFile`, or - while it does not exist
+// yet - a "Kalvetra.ini" beside the program that the program cannot write into (one shipped
+// with an installed copy, or left from when it ran from a writable folder).
+QString startingSettingsFile(const QString& programDirectory, const QString& saveFile);
+
 // Makes sure the folder of `path` exists, so that the first write can create the file.
 bool prepareSettingsFolder(const QString& path);
 

@@ -78,16 +78,16 @@ void SubModule::start()
     // 9 - 13. The program's own settings file; from here on a failing step is skipped.
     m_main->saveFile = settingsFilePath(m_programDirectory);
     prepareSettingsFolder(m_main->saveFile);
+    const QString from = startingSettingsFile(m_programDirectory, m_main->saveFile);
     const QString section = QString::fromUtf16(SettingSection);
-    if (const auto v = truthValueFromText(ReadIni(m_main->saveFile, section, QString::fromUtf16(SaveMessageKey))))
+    if (const auto v = truthValueFromText(ReadIni(from, section, QString::fromUtf16(SaveMessageKey))))
         m_main->setSaveMessage(*v);
-    if (const auto v = truthValueFromText(ReadIni(m_main->saveFile, section, QString::fromUtf16(AutoSaveKey))))
+    if (const auto v = truthValueFromText(ReadIni(from, section, QString::fromUtf16(AutoSaveKey))))
         m_main->setAutoSave(*v);
-    if (const auto v =
-            truthValueFromText(ReadIni(m_main->saveFile, section, QString::fromUtf16(TransparentBackgroundKey))))
+    if (const auto v = truthValueFromText(ReadIni(from, section, QString::fromUtf16(TransparentBackgroundKey))))
         m_main->setTransparentBackground(*v);
     if (m_main->autoSave())
-        loadSetting(m_main->saveFile, *m_main);
+        loadSetting(from, *m_main);
 }
 
 ImageFrm* SubModule::newImageWindow()

@@ -1,5 +1,7 @@
 #include "RenderCommand.h"
 
+#include "Messages.h"
+
 #include "imagefile/ImageSave.h"
 #include "imagefile/PictureFile.h"
 #include "imagefile/VectorFile.h"
@@ -13,6 +15,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,12 +38,13 @@ QString settingsFileProblem(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return QStringLiteral("no such file");
+        return systemReason(ENOENT);
     if (!info.isFile())
-        return QStringLiteral("not a file");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
+        return say(QStringLiteral("not a file"), QStringLiteral("ファイルではありません"));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return systemReason(errno);
+    ::close(fd);
     return {};
 }
 
@@ -53,10 +57,27 @@ QString writeToStandardOutput(const QByteArray& bytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return qt_error_string(n < 0 ? errno : EIO);
+            return systemReason(n < 0 ? errno : EIO);
         written += n;
     }
     return {};
+}
+
+// The picture service's reason in the process's language.
+QString pictureProblem(imagefile::PictureError error)
+{
+    using imagefile::PictureError;
+    if (japaneseMessages())
+        return imagefile::pictureErrorDescription(error);
+    switch (error) {
+    case PictureError::NotFound: return QStringLiteral("no such file");
+    case PictureError::CannotOpen: return QStringLiteral("it cannot be opened as a file");
+    case PictureError::TooLarge: return QStringLiteral("too large");
+    case PictureError::TooComplex: return QStringLiteral("its drawing does not end in time");
+    case PictureError::Unsupported: return QStringLiteral("a kind of picture that is not read");
+    case PictureError::Damaged: return QStringLiteral("the picture is damaged");
+    default: return QStringLiteral("not a picture");
+    }
 }
 
 // A text file's text, or why it cannot be had. UTF-8 with or without its mark; the line ends
@@ -65,20 +86,20 @@ constexpr qint64 MaxTextFileBytes = 1 << 20;
 
 std::variant<QString, QString> readTextFile(const QString& path)
 {
-    const QString problem = settingsFileProblem(path);
-    if (!problem.isEmpty())
-        return std::variant<QString, QString>(std::in_place_index<1>, problem);
+    auto refused = [](const QString& reason) { return std::variant<QString, QString>(std::in_place_index<1>, reason); };
+    if (const QString problem = settingsFileProblem(path); !problem.isEmpty())
+        return refused(problem);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::variant<QString, QString>(std::in_place_index<1>, file.errorString());
+        return refused(systemReason(EACCES));
     // NOTE: read one byte more than allowed, so that a file that grows is still caught.
     const QByteArray bytes = file.read(MaxTextFileBytes + 1);
     if (bytes.size() > MaxTextFileBytes)
-        return std::variant<QString, QString>(std::in_place_index<1>, QStringLiteral("larger than 1 MiB"));
+        return refused(say(QStringLiteral("larger than 1 MiB"), QStringLiteral("1 MiB を超えています")));
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
-        return std::variant<QString, QString>(std::in_place_index<1>, QStringLiteral("not UTF-8 text"));
+        return refused(say(QStringLiteral("not UTF-8 text"), QStringLiteral("UTF-8 のテキストではありません")));
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return std::variant<QString, QString>(std::in_place_index<0>, text);
@@ -123,28 +144,57 @@ std::optional<Layout> layoutCanvas(const RenderOptions& o)
     return layout;
 }
 
+namespace {
+
+QString reasonOf(const imagefile::SaveResult& saved)
+{
+    return saved.systemError != 0 ? systemReason(saved.systemError) : saveReason(saved.errorNumber, saved.description);
+}
+
+}  // namespace
+
 QString writeImage(const QImage& image, const QString& path, imagefile::ImageFormat format)
 {
     if (path == StandardOutput) {
         const QByteArray bytes = imagefile::encodeImage(format, image, imagefile::ReferenceDevice::screen());
         if (bytes.isEmpty())
-            return QStringLiteral("the picture cannot be encoded");
+            return saveReason(imagefile::saveError::InvalidPicture, QString());
         return writeToStandardOutput(bytes);
     }
     // The image windows' own writer: the file appears whole or not at all.
     const imagefile::SaveResult saved = imagefile::saveImage(path, format, image);
-    return saved.ok() ? QString() : saved.description;
+    return saved.ok() ? QString() : reasonOf(saved);
 }
 
 QString writeVector(const QByteArray& bytes, const QString& path)
 {
     if (path == StandardOutput)
-        return bytes.isEmpty() ? QStringLiteral("the picture cannot be encoded") : writeToStandardOutput(bytes);
+        return bytes.isEmpty() ? saveReason(imagefile::saveError::InvalidPicture, QString()) : writeToStandardOutput(bytes);
     const imagefile::SaveResult saved = imagefile::writeWholeFile(path, bytes);
-    return saved.ok() ? QString() : saved.description;
+    return saved.ok() ? QString() : reasonOf(saved);
 }
 
-int runRender(const RenderOptions& options, QTextStream& err)
+// Why `path` cannot take the picture at all, or empty.
+QString outputProblem(const QString& path, bool standardOutputOpen)
+{
+    if (path == StandardOutput)
+        return standardOutputOpen ? QString() : systemReason(EBADF);
+    switch (imagefile::saveTargetOf(path)) {
+    case imagefile::SaveTarget::Folder: return systemReason(EISDIR);
+    case imagefile::SaveTarget::Other:
+        return say(QStringLiteral("it is not a file, a pipe or a character device"),
+                   QStringLiteral("ファイル、パイプ、キャラクタデバイスのいずれでもありません"));
+    default: return {};
+    }
+}
+
+QString cannotWrite(const QString& path, const QString& reason)
+{
+    return say(QStringLiteral("kalvetra-render: cannot write %1: %2"), QStringLiteral("kalvetra-render: %1 に書き込めません: %2"))
+        .arg(path, reason);
+}
+
+int runRender(const RenderOptions& options, QTextStream& err, bool standardOutputOpen)
 {
     RenderOptions o = options;
     if (!o.settingsFile.isEmpty()) {
@@ -152,24 +202,48 @@ int runRender(const RenderOptions& options, QTextStream& err)
         // that names one expects it to be used.
         const QString problem = settingsFileProblem(o.settingsFile);
         if (!problem.isEmpty()) {
-            err << "kalvetra-render: " << o.settingsFile << ": cannot read the settings file (" << problem << ")\n";
+            err << say(QStringLiteral("kalvetra-render: %1: cannot read the settings file (%2)"),
+                       QStringLiteral("kalvetra-render: %1: 設定ファイルを読めません (%2)"))
+                       .arg(o.settingsFile, problem)
+                << "\n";
             return BadInput;
         }
     }
     if (!o.settingsFile.isEmpty() || !o.saveSettingsFile.isEmpty()) {
         const PlainSettingsControls controls = settingsControls(o.overrides, o.settingsFile);
         useSettings(o, controls);
-        if (!o.saveSettingsFile.isEmpty() && !saveSettings(o.saveSettingsFile, controls)) {
-            err << "kalvetra-render: cannot write the settings file " << o.saveSettingsFile << "\n";
+        int systemError = 0;
+        if (!o.saveSettingsFile.isEmpty() && !saveSettings(o.saveSettingsFile, controls, &systemError)) {
+            err << say(QStringLiteral("kalvetra-render: cannot write the settings file %1: %2"),
+                       QStringLiteral("kalvetra-render: 設定ファイル %1 に書き込めません: %2"))
+                       .arg(o.saveSettingsFile, systemError != 0 ? systemReason(systemError)
+                                                                 : say(QStringLiteral("a value does not fit on one line"),
+                                                                       QStringLiteral("1 行に収まらない値があります")))
+                << "\n";
             return WriteFailed;
         }
     }
+    if (o.overrides.fontName && !isKnownFont(*o.overrides.fontName)) {
+        // As in the window, the face stays as it was; the picture is still drawn.
+        err << say(QStringLiteral("kalvetra-render: warning: the font \"%1\" is not installed; drawn in \"%2\""),
+                   QStringLiteral("kalvetra-render: 警告: フォント \"%1\" はインストールされていません。\"%2\" で描きます"))
+                   .arg(*o.overrides.fontName, o.settings.FontName)
+            << "\n";
+        err.flush();
+    }
     if (o.output.isEmpty())
         return Success;
+    if (const QString problem = outputProblem(o.output, standardOutputOpen); !problem.isEmpty()) {
+        err << cannotWrite(o.output, problem) << "\n";
+        return WriteFailed;
+    }
     if (!o.textFile.isEmpty()) {
         const auto text = readTextFile(o.textFile);
         if (text.index() == 1) {
-            err << "kalvetra-render: " << o.textFile << ": cannot read the text file (" << std::get<1>(text) << ")\n";
+            err << say(QStringLiteral("kalvetra-render: %1: cannot read the text file (%2)"),
+                       QStringLiteral("kalvetra-render: %1: テキスト ファイルを読めません (%2)"))
+                       .arg(o.textFile, std::get<1>(text))
+                << "\n";
             return BadInput;
         }
         o.settings.DrawText = std::get<0>(text);
@@ -180,23 +254,31 @@ int runRender(const RenderOptions& options, QTextStream& err)
         // The program's picture service: BMP (RLE too), JPEG, ICO, CUR, WMF and EMF.
         const imagefile::Picture loaded = imagefile::loadPicture(o.backgroundPicture);
         if (!loaded.ok()) {
-            err << "kalvetra-render: " << o.backgroundPicture << ": cannot read the picture ("
-                << imagefile::pictureErrorDescription(loaded.error) << ")\n";
+            err << say(QStringLiteral("kalvetra-render: %1: cannot read the picture (%2)"),
+                       QStringLiteral("kalvetra-render: %1: 画像を読めません (%2)"))
+                       .arg(o.backgroundPicture, pictureProblem(loaded.error))
+                << "\n";
             return BadInput;
         }
         picture = loaded.image;
     }
     const std::optional<Layout> layout = layoutCanvas(o);
     if (!layout) {
-        err << "kalvetra-render: the drawing is larger than " << MaxCanvasSide << " pixels; give --canvas\n";
+        err << say(QStringLiteral("kalvetra-render: the drawing is larger than %1 pixels; give --canvas"),
+                   QStringLiteral("kalvetra-render: 描画が %1 ピクセルを超えます。--canvas を指定してください"))
+                   .arg(MaxCanvasSide)
+            << "\n";
         return BadInput;
     }
 
     const bool vector = imagefile::isVectorFormat(o.format);
     Surface canvas(vector ? QSize() : layout->canvas);
     if (!vector && canvas.image().isNull()) {
-        err << "kalvetra-render: not enough memory for a canvas of " << layout->canvas.width() << "x"
-            << layout->canvas.height() << "\n";
+        err << say(QStringLiteral("kalvetra-render: not enough memory for a canvas of %1x%2"),
+                   QStringLiteral("kalvetra-render: %1x%2 のキャンバスに使うメモリが足りません"))
+                   .arg(layout->canvas.width())
+                   .arg(layout->canvas.height())
+            << "\n";
         return BadInput;
     }
     canvas.setTransparentBackground(o.transparent);
@@ -239,7 +321,7 @@ int runRender(const RenderOptions& options, QTextStream& err)
     const QString error =
         vector ? writeVector(vectorBytes, o.output) : writeImage(canvas.image(), o.output, o.format);
     if (!error.isEmpty()) {
-        err << "kalvetra-render: cannot write " << o.output << ": " << error << "\n";
+        err << cannotWrite(o.output, error) << "\n";
         return WriteFailed;
     }
     return Success;

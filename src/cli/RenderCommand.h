@@ -28,6 +28,7 @@ std::optional<Layout> layoutCanvas(const RenderOptions& options);
 // appears whole or not at all. Returns an error text, empty on success.
 QString writeImage(const QImage& image, const QString& path, imagefile::ImageFormat format);
 
-int runRender(const RenderOptions& options, QTextStream& err);
+// `standardOutputOpen` false: standard output was closed when the process started.
+int runRender(const RenderOptions& options, QTextStream& err, bool standardOutputOpen = true);
 
 }  // namespace kalvetra::cli

@@ -1,5 +1,8 @@
 #include "RenderOptions.h"
 
+#include "Messages.h"
+
+#include "imagefile/ImageSave.h"
 #include "render/Rounding.h"
 #include "settings/DefaultSettings.h"
 #include "settings/SettingsFile.h"
@@ -58,7 +61,7 @@ struct Parser {
     std::optional<QString> value(const QString& option)
     {
         if (index + 1 >= args.size()) {
-            fail(QStringLiteral("%1 needs a value").arg(option));
+            fail(say(QStringLiteral("%1 needs a value"), QStringLiteral("%1 には値が必要です")).arg(option));
             return std::nullopt;
         }
         return args[++index];
@@ -71,11 +74,16 @@ struct Parser {
             return std::nullopt;
         const auto v = parseInteger(*text);
         if (!v) {
-            fail(QStringLiteral("%1: \"%2\" is not a whole number").arg(option, *text));
+            fail(say(QStringLiteral("%1: \"%2\" is not a whole number"), QStringLiteral("%1: \"%2\" は整数ではありません"))
+                     .arg(option, *text));
             return std::nullopt;
         }
         if (*v < min || *v > max) {
-            fail(QStringLiteral("%1: %2 is out of range (%3 to %4)").arg(option).arg(*v).arg(min).arg(max));
+            fail(say(QStringLiteral("%1: %2 is out of range (%3 to %4)"), QStringLiteral("%1: %2 は範囲外です (%3 から %4)"))
+                     .arg(option)
+                     .arg(*v)
+                     .arg(min)
+                     .arg(max));
             return std::nullopt;
         }
         return static_cast<int>(*v);
@@ -97,7 +105,9 @@ struct Parser {
                 rgb[static_cast<size_t>(i)] = static_cast<int>(*c);
         }
         if (!ok) {
-            fail(QStringLiteral("%1: \"%2\" is not a colour R,G,B with each part 0 to 255").arg(option, *text));
+            fail(say(QStringLiteral("%1: \"%2\" is not a colour R,G,B with each part 0 to 255"),
+                     QStringLiteral("%1: \"%2\" は各値が 0 から 255 の色 R,G,B ではありません"))
+                     .arg(option, *text));
             return std::nullopt;
         }
         return colorValue(rgb[0], rgb[1], rgb[2]);
@@ -109,7 +119,8 @@ QString namesInWords(const QStringList& names)
 {
     if (names.size() < 2)
         return names.join(QString());
-    return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + names.last();
+    return say(names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + names.last(),
+               names.join(QStringLiteral("、")));
 }
 
 // The layer number 1 .. 4 at the end of an option such as "--gradient3", or nothing.
@@ -125,10 +136,9 @@ std::optional<int> layerNumberAfter(const QString& arg, QStringView prefix)
 
 PlainSettingsControls settingsControls(const SettingOverrides& o, const QString& settingsFile)
 {
-    QStringList fonts = QFontDatabase::families();
-    if (o.fontName)
-        fonts.append(*o.fontName);
-    PlainSettingsControls c(fonts);
+    // A font that is neither installed nor a Windows face with a stand-in leaves the face as
+    // it was, as in the settings window.
+    PlainSettingsControls c(QFontDatabase::families());
     startUp(c);
     if (!settingsFile.isEmpty())
         loadSetting(settingsFile, c);
@@ -169,6 +179,12 @@ PlainSettingsControls settingsControls(const SettingOverrides& o, const QString&
     if (o.tateChuYoko)
         c.setExtra(Extra::TateChuYoko, 1);
     return c;
+}
+
+bool isKnownFont(const QString& name)
+{
+    PlainSettingsControls controls(QFontDatabase::families());
+    return controls.setFontName(name);
 }
 
 void useSettings(RenderOptions& options, const SettingsControls& controls)
@@ -214,7 +230,9 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 else if (name == u"right" || name == u"bottom")
                     set.align = 2;
                 else
-                    p.fail(QStringLiteral("--align: \"%1\" is not left, center or right (top, middle or bottom)").arg(*v));
+                    p.fail(say(QStringLiteral("--align: \"%1\" is not left, center or right (top, middle or bottom)"),
+                               QStringLiteral("--align: \"%1\" は left、center、right (top、middle、bottom) のどれでもありません"))
+                               .arg(*v));
             }
         } else if (arg == u"--line-spacing") {
             if (const auto v = p.integerIn(arg, 50, 300))
@@ -233,7 +251,7 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         } else if (arg == u"--font") {
             if (const auto v = p.value(arg)) {
                 if (v->trimmed().isEmpty())
-                    p.fail(QStringLiteral("--font: the font name is empty"));
+                    p.fail(say(QStringLiteral("--font: the font name is empty"), QStringLiteral("--font: フォント名が空です")));
                 set.fontName = *v;
             }
         } else if (arg == u"--size") {
@@ -246,9 +264,11 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
             if (const auto text = p.value(arg)) {
                 const auto v = parseDecimal(*text);
                 if (!v)
-                    p.fail(QStringLiteral("--angle: \"%1\" is not a number").arg(*text));
+                    p.fail(say(QStringLiteral("--angle: \"%1\" is not a number"), QStringLiteral("--angle: \"%1\" は数値ではありません"))
+                               .arg(*text));
                 else if (*v < 0 || *v > 360)
-                    p.fail(QStringLiteral("--angle: %1 is out of range (0 to 360)").arg(*text));
+                    p.fail(say(QStringLiteral("--angle: %1 is out of range (0 to 360)"), QStringLiteral("--angle: %1 は範囲外です (0 から 360)"))
+                               .arg(*text));
                 else
                     set.angle = *v;
             }
@@ -288,17 +308,26 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
             if (const auto text = p.value(arg)) {
                 const auto v = parsePair(text->toLower(), u'x');
                 if (!v)
-                    p.fail(QStringLiteral("--canvas: \"%1\" is not WIDTHxHEIGHT").arg(*text));
+                    p.fail(say(QStringLiteral("--canvas: \"%1\" is not WIDTHxHEIGHT"), QStringLiteral("--canvas: \"%1\" は 幅x高さ ではありません"))
+                               .arg(*text));
                 else if (v->first < 1 || v->second < 1 || v->first > MaxCanvasSide || v->second > MaxCanvasSide)
-                    p.fail(QStringLiteral("--canvas: each side must be 1 to %1 pixels").arg(MaxCanvasSide));
+                    p.fail(say(QStringLiteral("--canvas: each side must be 1 to %1 pixels"),
+                               QStringLiteral("--canvas: 幅と高さは 1 から %1 ピクセルです"))
+                               .arg(MaxCanvasSide));
                 else
                     o.canvas = QSize(static_cast<int>(v->first), static_cast<int>(v->second));
             }
         } else if (arg == u"--anchor") {
             if (const auto text = p.value(arg)) {
                 const auto v = parsePair(*text, u',');
-                if (!v || std::llabs(v->first) > 1'000'000 || std::llabs(v->second) > 1'000'000)
-                    p.fail(QStringLiteral("--anchor: \"%1\" is not X,Y").arg(*text));
+                if (!v)
+                    p.fail(say(QStringLiteral("--anchor: \"%1\" is not X,Y"), QStringLiteral("--anchor: \"%1\" は X,Y ではありません"))
+                               .arg(*text));
+                else if (std::llabs(v->first) > MaxAnchor || std::llabs(v->second) > MaxAnchor)
+                    p.fail(say(QStringLiteral("--anchor: %1 is out of range (each of X and Y -%2 to %2)"),
+                               QStringLiteral("--anchor: %1 は範囲外です (X、Y とも -%2 から %2)"))
+                               .arg(*text)
+                               .arg(MaxAnchor));
                 else
                     o.anchor = Point{static_cast<int>(v->first), static_cast<int>(v->second)};
             }
@@ -318,13 +347,16 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 if (const auto f = imagefile::imageFormatForName(*text))
                     format = *f;
                 else
-                    p.fail(QStringLiteral("--format: \"%1\" is not %2").arg(*text, namesInWords(imagefile::imageFormatNames())));
+                    p.fail(say(QStringLiteral("--format: \"%1\" is not %2"), QStringLiteral("--format: \"%1\" は %2 のいずれでもありません"))
+                               .arg(*text, namesInWords(imagefile::imageFormatNames())));
             }
         } else if (arg == u"--engine") {
             if (const auto text = p.value(arg)) {
                 const auto e = engineFromName(*text);
                 if (!e)
-                    p.fail(QStringLiteral("--engine: \"%1\" is not textout, stamp or fast").arg(*text));
+                    p.fail(say(QStringLiteral("--engine: \"%1\" is not textout, stamp or fast"),
+                               QStringLiteral("--engine: \"%1\" は textout、stamp、fast のいずれでもありません"))
+                               .arg(*text));
                 else
                     o.engine = *e;
             }
@@ -334,7 +366,7 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
             if (const auto v = p.integerIn(arg, 1, 100000))
                 o.repeat = *v;
         } else {
-            p.fail(QStringLiteral("unknown option %1").arg(arg));
+            p.fail(say(QStringLiteral("unknown option %1"), QStringLiteral("%1 というオプションはありません")).arg(arg));
         }
     }
     if (p.error)
@@ -350,24 +382,33 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
     if (!o.saveSettingsFile.isEmpty() && o.output.isEmpty())
         return o;
     if (!haveText)
-        return ParseError{QStringLiteral("--text is missing")};
+        return ParseError{say(QStringLiteral("--text is missing"), QStringLiteral("--text がありません"))};
     if (!o.textFile.isEmpty() && textGiven)
-        return ParseError{QStringLiteral("--text and --text-file cannot both be given")};
+        return ParseError{say(QStringLiteral("--text and --text-file cannot both be given"),
+                              QStringLiteral("--text と --text-file は一緒に指定できません"))};
     if (o.output.isEmpty())
-        return ParseError{QStringLiteral("-o OUTPUT is missing")};
+        return ParseError{say(QStringLiteral("-o OUTPUT is missing"), QStringLiteral("-o 出力先 がありません"))};
     // --format names the format of standard output (PNG unless given), and of a file whatever
     // its name; otherwise the file's extension does.
     if (!format && o.output != StandardOutput)
         format = imagefile::imageFormatOfPath(o.output);
+    // A pipe or a device named without an extension (/dev/stdout) takes PNG as "-" does; a
+    // folder is refused when the picture is written, with the reason.
+    const imagefile::SaveTarget target = imagefile::saveTargetOf(o.output);
+    if (!format && (target == imagefile::SaveTarget::Stream || target == imagefile::SaveTarget::Folder))
+        format = imagefile::ImageFormat::Png;
     if (!format && o.output != StandardOutput) {
         QStringList extensions;
         for (const QString& name : imagefile::imageFormatNames())
             extensions << u'.' + name;
-        return ParseError{QStringLiteral("%1: unsupported output format (use %2)").arg(o.output, namesInWords(extensions))};
+        return ParseError{say(QStringLiteral("%1: unsupported output format (use %2)"),
+                                  QStringLiteral("%1: 対応していない出力形式です (%2 を使ってください)"))
+                              .arg(o.output, namesInWords(extensions))};
     }
     o.format = format.value_or(imagefile::ImageFormat::Png);
     if (o.transparent && !imagefile::keepsTransparency(o.format))
-        return ParseError{QStringLiteral("--transparent needs a .png, .svg or .pdf output")};
+        return ParseError{say(QStringLiteral("--transparent needs a .png, .svg or .pdf output"),
+                              QStringLiteral("--transparent には .png、.svg、.pdf の出力が必要です"))};
     return o;
 }
 
@@ -393,7 +434,8 @@ QString usageText()
         "  --letter-spacing -200..200  pixels added to each character's advance (0)\n"
         "  --tate-chu-yoko          vertical writing: 1-2 digits, !? and !! upright in one cell\n"
         "  --type 0..4              0 立体縁取り, 1 三重縁取り (default), 2 二重縁取り, 3 一重縁取り, 4 ノーマル\n"
-        "  --font NAME              font face (default ＭＳ Ｐゴシック, drawn with IPAPGothic)\n"
+        "  --font NAME              font face (default ＭＳ Ｐゴシック, drawn with IPAPGothic);\n"
+        "                           one not installed keeps the default, with a warning\n"
         "  --size 10..500           size in points (default 50)\n"
         "  --width 10..500          character width in percent (default 100)\n"
         "  --angle 0..360           angle in degrees, counter-clockwise; may have a fraction\n"

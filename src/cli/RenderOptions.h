@@ -67,12 +67,16 @@ struct ParseError {
     QString message;  // one line, naming the problem
 };
 
-// The largest canvas side the renderer accepts.
+// The largest canvas side the renderer accepts, and the farthest anchor.
 constexpr int MaxCanvasSide = 16384;
+constexpr int MaxAnchor = 1'000'000;
+
+// Whether the settings window would take `name` from a settings file or the font list.
+bool isKnownFont(const QString& name);
 
 // The settings window's controls as the program starts, then `settingsFile` (when not
 // empty) read as loadSetting reads it, then the overrides. A font named on the command line
-// is taken even when it is not installed, as the drawing falls back for it.
+// that isKnownFont refuses leaves the face as it was.
 PlainSettingsControls settingsControls(const SettingOverrides& overrides, const QString& settingsFile);
 
 // Takes the settings and the type from `controls` into `options`, keeping its text.

@@ -1,14 +1,43 @@
 // kalvetra-render: Kalvetra's drawing without a window, for scripts and batches.
+#include "Messages.h"
 #include "RenderCommand.h"
 #include "RenderOptions.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Whether standard output was open at start. A closed one is held by /dev/null, so that no
+// file the libraries open takes its number and receives the picture.
+bool holdStandardOutput()
+{
+    if (::fcntl(STDOUT_FILENO, F_GETFD) != -1)
+        return true;
+    const int fd = ::open("/dev/null", O_WRONLY);
+    if (fd >= 0 && fd != STDOUT_FILENO) {
+        ::dup2(fd, STDOUT_FILENO);
+        ::close(fd);
+    }
+    return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
+    const bool standardOutputOpen = holdStandardOutput();
+    // A reader that goes away (`| head -c 10`) fails the write with status 1, as a full disk
+    // does, instead of ending the process by the signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    kalvetra::cli::useJapaneseMessages(kalvetra::cli::japaneseMessagesFromLocale());
+
     // No display is needed: the offscreen platform gives fonts and images.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -21,7 +50,9 @@ int main(int argc, char** argv)
     const auto parsed = kalvetra::cli::parseRenderOptions(arguments);
     if (const auto* error = std::get_if<kalvetra::cli::ParseError>(&parsed)) {
         err << "kalvetra-render: " << error->message << "\n"
-            << "Try 'kalvetra-render --help'.\n";
+            << kalvetra::cli::say(QStringLiteral("Try 'kalvetra-render --help'."),
+                                  QStringLiteral("使い方は 'kalvetra-render --help' で表示されます。"))
+            << "\n";
         return kalvetra::cli::BadInput;
     }
     const auto& options = std::get<kalvetra::cli::RenderOptions>(parsed);
@@ -29,5 +60,5 @@ int main(int argc, char** argv)
         out << kalvetra::cli::usageText();
         return kalvetra::cli::Success;
     }
-    return kalvetra::cli::runRender(options, err);
+    return kalvetra::cli::runRender(options, err, standardOutputOpen);
 }

@@ -3,16 +3,20 @@
 #include "Dib.h"
 #include "JpegWriter.h"
 #include "MetafileModule.h"
+#include "PngWriter.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cmath>
 #include <limits>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kalvetra::imagefile {
 
@@ -46,37 +50,60 @@ int numberForFileError(const QFileDevice& file, const QString& path)
     return saveError::PathFileAccess;
 }
 
+SaveResult failureForSystemError(int error)
+{
+    SaveResult result;
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT: result = failure(saveError::DiskFull); break;
+    case EACCES:
+    case EPERM:
+    case EROFS: result = failure(saveError::PermissionDenied); break;
+    case ENOENT: result = failure(saveError::PathNotFound); break;
+    case ENXIO:
+    case EPIPE: result = {saveError::PathFileAccess, QStringLiteral("パイプの読み手がいません。")}; break;
+    default: result = failure(saveError::PathFileAccess); break;
+    }
+    result.systemError = error;
+    return result;
+}
+
+// Writes into a pipe or a device that is already there. NOTE: SIGPIPE is held back while
+// writing, so that a reader that goes away fails the save instead of ending the program.
+SaveResult writeIntoStream(const QString& path, const QByteArray& bytes)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return failureForSystemError(errno);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    sigset_t pipeSignal, previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    int error = 0;
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+            break;
+        }
+        written += n;
+    }
+    if (error == EPIPE) {
+        const timespec now{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &now);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (::close(fd) != 0 && error == 0 && errno != EINTR)
+        error = errno;
+    return error == 0 ? SaveResult{} : failureForSystemError(error);
+}
+
 int pixelsPerMetre(int px, int mm)
 {
     return static_cast<int>(std::lround(px * 1000.0 / mm));
-}
-
-bool hasTransparentPixels(const QImage& image)
-{
-    if (!image.hasAlphaChannel())
-        return false;
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x)
-            if (qAlpha(line[x]) != 255)
-                return true;
-    }
-    return false;
-}
-
-QByteArray encodePng(const QImage& canvas)
-{
-    // An opaque picture is written without an alpha channel: smaller, and read the same
-    // everywhere.
-    const QImage out = canvas.convertToFormat(hasTransparentPixels(canvas) ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (out.isNull() || !writer.write(out))
-        return QByteArray();
-    return bytes;
 }
 
 }  // namespace
@@ -132,18 +159,37 @@ SaveResult probeWritable(const QString& path)
     return {};
 }
 
+SaveTarget saveTargetOf(const QString& path)
+{
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode))
+        return SaveTarget::File;
+    if (S_ISDIR(st.st_mode))
+        return SaveTarget::Folder;
+    if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))
+        return SaveTarget::Stream;
+    return SaveTarget::Other;
+}
+
 SaveResult writeWholeFile(const QString& path, const QByteArray& bytes)
 {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    if (path.isEmpty())
         return failure(saveError::PathFileAccess);
     if (bytes.isEmpty())
         return failure(saveError::InvalidPicture);
+    switch (saveTargetOf(path)) {
+    case SaveTarget::File: break;
+    case SaveTarget::Folder: return failure(saveError::PathFileAccess);
+    case SaveTarget::Stream: return writeIntoStream(path, bytes);
+    case SaveTarget::Other: return {saveError::PathFileAccess, QStringLiteral("ファイルではないため保存できません。")};
+    }
+    // NOTE: unbuffered, so that every write reaches the disk here. A disk that fills up takes
+    // part of a write without an error and writing the rest then fails with the reason; a
+    // buffer written out part way failed without one (a small picture on a nearly full disk
+    // was "パス名が無効です"), or was put in place cut short by commit.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failure(numberForFileError(file, path));
-    // A disk that fills up takes part of a write without an error; writing the rest then
-    // fails with the reason. Small files stay in the buffer until commit, which would put
-    // them in place even when writing them out fails: they are flushed and checked first.
     qint64 written = 0;
     while (written < bytes.size()) {
         const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);

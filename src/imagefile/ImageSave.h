@@ -25,6 +25,7 @@ constexpr int InvalidPicture = 481;
 struct SaveResult {
     int errorNumber = saveError::None;
     QString description;  // the text of the error, for the message box
+    int systemError = 0;  // the system's reason (errno) when writing into a pipe or device failed
     bool ok() const { return errorNumber == saveError::None; }
 };
 
@@ -38,7 +39,18 @@ SaveResult saveImage(const QString& path, const QImage& canvas,
 SaveResult saveImage(const QString& path, ImageFormat format, const QImage& canvas,
                      const ReferenceDevice& reference = ReferenceDevice::screen());
 
-// Writes `bytes` to `path`: whole or not at all, any earlier file kept on failure.
+// What a name to save to stands for, its links followed.
+enum class SaveTarget {
+    File,    // a regular file, or nothing yet: replaced whole
+    Folder,  // refused
+    Stream,  // a named pipe or a character device (/dev/null, a terminal): written into
+    Other,   // a socket, a block device: refused, never replaced
+};
+SaveTarget saveTargetOf(const QString& path);
+
+// Writes `bytes` to `path`: whole or not at all, any earlier file kept on failure. A pipe
+// or a character device is written into as it is (a pipe without a reader fails at once);
+// anything else that is not a file is left alone.
 SaveResult writeWholeFile(const QString& path, const QByteArray& bytes);
 
 // Whether a file could be created at `path` (nothing is left there): the failure as a save

@@ -113,8 +113,10 @@ Picture loadPicture(const QString& path, const ReferenceDevice& screen)
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
         return Picture::failed(PictureError::NotFound);
+    // NOTE: a named pipe or a device is refused before it is opened: opening a pipe waits
+    // for a writer, and reading a device may never end.
     QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return Picture::failed(PictureError::CannotOpen);
     const qint64 size = file.size();
     if (size > MaxFileBytes)

@@ -33,7 +33,14 @@ QByteArray decimal(double value)
 
 QByteArray xmlEscaped(const QString& text)
 {
-    return text.toHtmlEscaped().replace(u'\r', QStringLiteral("&#13;")).toUtf8();
+    // XML 1.0 has no way to write the other C0 controls, not even as references: a text
+    // that holds one (the code table inserts them) would make the file unreadable.
+    QString allowed;
+    allowed.reserve(text.size());
+    for (const QChar c : text)
+        if (c.unicode() >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r')
+            allowed += c;
+    return allowed.toHtmlEscaped().replace(u'\r', QStringLiteral("&#13;")).toUtf8();
 }
 
 QByteArray pngBytes(const QImage& picture)

@@ -3,12 +3,15 @@
 #include "Cp932.h"
 #include "ProfileEncoding.h"
 
+#include <QBuffer>
 #include <QByteArrayView>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -293,7 +296,7 @@ struct TargetSection {
 // lines go back as they were read; new ones are written in the file's encoding.
 class Rewriter {
 public:
-    Rewriter(QSaveFile& out, std::vector<TargetSection>& sections, FileEncoding encoding)
+    Rewriter(QIODevice& out, std::vector<TargetSection>& sections, FileEncoding encoding)
         : m_out(out), m_sections(sections), m_encoding(encoding)
     {
         m_out.write(byteOrderMark(encoding));
@@ -400,7 +403,7 @@ private:
         m_current = nullptr;
     }
 
-    QSaveFile& m_out;
+    QIODevice& m_out;
     std::vector<TargetSection>& m_sections;
     FileEncoding m_encoding;
     TargetSection* m_current = nullptr;
@@ -409,10 +412,46 @@ private:
     bool m_changed = false;
 };
 
+// Qt tells file errors as the system's text; the number is found back by that text.
+int systemErrorOf(const QFileDevice& file, const QString& path)
+{
+    const QString text = file.errorString();
+    for (const int number : {ENOSPC, EDQUOT, EACCES, EPERM, EROFS, ENOENT, EISDIR, EIO})
+        if (text == qt_error_string(number))
+            return number;
+    const QFileInfo info(path);
+    if (!info.absoluteDir().exists())
+        return ENOENT;
+    // QSaveFile's own refusal of a read-only file.
+    if ((info.exists() && !info.isWritable()) || !QFileInfo(info.absolutePath()).isWritable())
+        return EACCES;
+    return EIO;
+}
+
+// Rewrites an existing file in place with `bytes`: its owner, its mode and its other hard
+// links stay. Only for a file whose folder takes no new file, since a failure part way
+// leaves it damaged.
+bool writeInPlace(const QString& path, const QByteArray& bytes, int& systemError)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) {
+        systemError = systemErrorOf(file, path);
+        return false;
+    }
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.resize(bytes.size())) {
+        systemError = systemErrorOf(file, path);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-bool writeStrings(const QString& path, const QList<Entry>& entries)
+bool writeStrings(const QString& path, const QList<Entry>& entries, int* systemError)
 {
+    int ignored = 0;
+    int& why = systemError ? *systemError : ignored;
+    why = 0;
     std::vector<TargetSection> sections;
     bool allStorable = true;
     for (const Entry& e : entries) {
@@ -439,8 +478,22 @@ bool writeStrings(const QString& path, const QList<Entry>& entries)
     QFile in(path);
     const Presence presence = openForReading(in);
     // A file that exists but cannot be read must not be replaced by one holding only our keys.
-    if (presence == Presence::Unusable)
+    if (presence == Presence::Unusable) {
+        why = QFileInfo(path).isFile() ? EACCES : EISDIR;
         return false;
+    }
+    QSaveFile out(path);
+    const bool replacing = out.open(QIODevice::WriteOnly);
+    if (!replacing) {
+        why = systemErrorOf(out, path);
+        // NOTE: a folder that takes no new file may still hold a settings file that can be
+        // written (a shared one, linked from elsewhere): it is then rewritten in place. Not
+        // on a full disk, where a rewrite could stop part way.
+        if (presence != Presence::Readable || (why != EACCES && why != EPERM))
+            return false;
+    }
+    QBuffer inMemory;
+    inMemory.open(QIODevice::WriteOnly);
     std::optional<EncodedLineReader> reader;
     if (presence == Presence::Readable)
         reader.emplace(in);
@@ -454,30 +507,43 @@ bool writeStrings(const QString& path, const QList<Entry>& entries)
         }
     }
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    Rewriter rewriter(out, sections, encoding);
+    Rewriter rewriter(replacing ? static_cast<QIODevice&>(out) : inMemory, sections, encoding);
     if (reader) {
         while (const std::optional<TextLine> raw = reader->next())
             rewriter.line(*raw);
         if (reader->failed()) {
-            out.cancelWriting();
+            why = EIO;
+            if (replacing)
+                out.cancelWriting();
             return false;
         }
     }
     rewriter.finish();
     if (!rewriter.changed()) {
-        out.cancelWriting();
+        if (replacing)
+            out.cancelWriting();
+        why = 0;
+        return allStorable;
+    }
+    if (!replacing) {
+        in.close();
+        if (!writeInPlace(path, inMemory.data(), why))
+            return false;
+        why = 0;
         return allStorable;
     }
     // NOTE: commit checks only the writes that already reached the disk: the buffered rest is
     // flushed here, so that a full disk cannot put a cut-short file in place of the old one.
     if (!out.flush()) {
+        why = systemErrorOf(out, path);
         out.cancelWriting();
         return false;
     }
-    return out.commit() && allStorable;
+    if (!out.commit()) {
+        why = systemErrorOf(out, path);
+        return false;
+    }
+    return allStorable;
 }
 
 bool writeString(const QString& path, const QString& section, const QString& key, const QString& value)

@@ -44,7 +44,9 @@ bool writeString(const QString& path, const QString& section, const QString& key
 
 // Several writes as one replacement of the file: the same result as writeString for each
 // entry in turn (an entry it would refuse is left out, and the result is false), but the
-// file is never seen with only some of them.
-bool writeStrings(const QString& path, const QList<Entry>& entries);
+// file is never seen with only some of them. A file in a folder that takes no new file is
+// rewritten in place when it can be written. When the file could not be written,
+// `systemError` gets the system's reason (an errno value), else 0.
+bool writeStrings(const QString& path, const QList<Entry>& entries, int* systemError = nullptr);
 
 }  // namespace kalvetra::profile

@@ -1,5 +1,7 @@
 #include "SaveIniModule.h"
 
+#include <cerrno>
+
 namespace kalvetra {
 
 QString ReadIni(const QString& file, const QString& section, const QString& key)
@@ -17,9 +19,22 @@ QList<QString> ReadIniKeys(const QString& file, const QList<profile::Key>& keys)
     return profile::readStrings(file, keys);
 }
 
-bool WriteIniKeys(const QString& file, const QList<profile::Entry>& entries)
+bool WriteIniKeys(const QString& file, const QList<profile::Entry>& entries, int* systemError)
 {
-    return profile::writeStrings(file, entries);
+    return profile::writeStrings(file, entries, systemError);
+}
+
+QString iniWriteFailureText(int systemError)
+{
+    switch (systemError) {
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("ディスクの空き容量が不足しています。");
+    case EACCES:
+    case EPERM:
+    case EROFS: return QStringLiteral("書き込みできません。");
+    case ENOENT: return QStringLiteral("パスが見つかりません。");
+    default: return QStringLiteral("パス名が無効です。");
+    }
 }
 
 }  // namespace kalvetra

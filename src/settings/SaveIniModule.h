@@ -22,6 +22,11 @@ bool WriteIni(const QString& file, const QString& section, const QString& key, c
 QList<QString> ReadIniKeys(const QString& file, const QList<profile::Key>& keys);
 
 // Several keys written as one replacement of the file, as WriteIni in turn would write them.
-bool WriteIniKeys(const QString& file, const QList<profile::Entry>& entries);
+// `systemError` as profile::writeStrings gives it.
+bool WriteIniKeys(const QString& file, const QList<profile::Entry>& entries, int* systemError = nullptr);
+
+// The text a window shows for a settings file that could not be written (`systemError` an
+// errno value), in the words of the picture save commands.
+QString iniWriteFailureText(int systemError);
 
 }  // namespace kalvetra

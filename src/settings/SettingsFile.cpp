@@ -168,9 +168,9 @@ QList<profile::Entry> settingsEntries(const SettingsControls& controls, const QS
     return entries;
 }
 
-bool saveSettings(const QString& file, const SettingsControls& controls)
+bool saveSettings(const QString& file, const SettingsControls& controls, int* systemError)
 {
-    return WriteIniKeys(file, settingsEntries(controls, file));
+    return WriteIniKeys(file, settingsEntries(controls, file), systemError);
 }
 
 }  // namespace kalvetra

@@ -20,9 +20,9 @@ void loadSetting(const QString& file, SettingsControls& controls);
 
 // Writes every settings key from its control into `file`, keeping everything else in it.
 // The gradient keys only when a gradient is set or the file already has gradient keys.
-// All keys are replaced together or, when the file cannot be written, none. The program
-// ignores the result.
-bool saveSettings(const QString& file, const SettingsControls& controls);
+// All keys are replaced together or, when the file cannot be written, none; only an
+// explicit save reports that. `systemError` gets the reason a file could not be written (an errno value), else 0.
+bool saveSettings(const QString& file, const SettingsControls& controls, int* systemError = nullptr);
 
 // The keys saveSettings writes into `file`, in its order, for writing them together with
 // others as one replacement of the file.

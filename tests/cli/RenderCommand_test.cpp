@@ -3,6 +3,7 @@
 
 #include "cli/RenderCommand.h"
 #include "imagefile/PictureFile.h"
+#include "settings/SaveIniModule.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,10 +23,15 @@ struct Outcome {
     QByteArray out;
 };
 
-Outcome render(const QStringList& args)
+// The program in `locale` (its messages are in the locale's language), English by default.
+Outcome render(const QStringList& args, const QString& locale = QStringLiteral("C.UTF-8"),
+               const QString& program = QStringLiteral(KALVETRA_RENDER_EXE))
 {
     QProcess p;
-    p.start(QStringLiteral(KALVETRA_RENDER_EXE), args);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), locale);
+    p.setProcessEnvironment(env);
+    p.start(program, args);
     if (!p.waitForFinished(60000)) {
         p.kill();
         return {};
@@ -303,5 +309,47 @@ TEST_F(RenderCommand, VectorFilesTakeJapaneseNamesInEitherLocale)
         EXPECT_TRUE(svg.contains("<title>看板</title>")) << locale;
         // Numbers keep their decimal point whatever the locale.
         EXPECT_TRUE(svg.contains("scale(0.00390625)")) << locale;
+    }
+}
+
+// An unknown --font drew in another face and was saved as given; under ja_JP the messages
+// mixed English with Japanese, and a closed standard output was "無効な引数です".
+TEST_F(RenderCommand, MessagesSpeakTheLocalesLanguageAndAnUnknownFontKeepsTheFace)
+{
+    const QString plain = path("plain.png");
+    ASSERT_EQ(render({"--text", "字", "-o", plain}).status, 0);
+    struct Case {
+        const char* locale;
+        QString fontWarning, diskFull, closed;
+    };
+    const QString missingFont = QStringLiteral("No Such Face 42");
+    const std::vector<Case> cases = {
+        {"C.UTF-8",
+         "kalvetra-render: warning: the font \"No Such Face 42\" is not installed; drawn in \"ＭＳ Ｐゴシック\"",
+         "kalvetra-render: cannot write -: no space left on the disk",
+         "kalvetra-render: cannot write -: standard output is closed"},
+        {"ja_JP.UTF-8",
+         "kalvetra-render: 警告: フォント \"No Such Face 42\" はインストールされていません。\"ＭＳ Ｐゴシック\" で描きます",
+         "kalvetra-render: - に書き込めません: ディスクの空き容量が不足しています",
+         "kalvetra-render: - に書き込めません: 標準出力が閉じられています"},
+    };
+    for (const Case& c : cases) {
+        const QString locale = QString::fromLatin1(c.locale);
+        const QString out = path(locale + ".png");
+        const QString style = path(locale + ".ini");
+        const Outcome run = render({"--text", "字", "--font", missingFont, "-o", out, "--save-settings", style}, locale);
+        EXPECT_EQ(run.status, 0) << c.locale;
+        EXPECT_EQ(messages(run.err), QStringList{c.fontWarning}) << c.locale;
+        EXPECT_EQ(QImage(out), QImage(plain)) << c.locale;
+        EXPECT_EQ(ReadIni(style, QStringLiteral("Font"), QStringLiteral("FontName")), QStringLiteral("ＭＳ Ｐゴシック"));
+
+        for (const auto& [redirect, message] : {std::pair{"> /dev/full", c.diskFull}, std::pair{">&-", c.closed}}) {
+            const Outcome shell =
+                render({"-c", QStringLiteral("exec \"$0\" --text 字 -o - %1").arg(QString::fromLatin1(redirect)),
+                        QStringLiteral(KALVETRA_RENDER_EXE)},
+                       locale, QStringLiteral("/bin/sh"));
+            EXPECT_EQ(shell.status, 1) << c.locale << redirect;
+            EXPECT_EQ(messages(shell.err), QStringList{message}) << c.locale << redirect;
+        }
     }
 }

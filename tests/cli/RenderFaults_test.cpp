@@ -10,6 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace {
 
 using kalvetra::test::SmallFileSystem;
@@ -17,6 +22,9 @@ using kalvetra::test::SmallFileSystem;
 int render(const QStringList& args)
 {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(KALVETRA_RENDER_EXE), args);
     if (!p.waitForFinished(60000)) {
         p.kill();
@@ -67,10 +75,109 @@ TEST(RenderFaults, StandardOutputThatCannotBeWrittenGivesStatusOne)
     if (!QFile::exists(QStringLiteral("/dev/full")))
         GTEST_SKIP() << "no /dev/full here";
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
     p.setStandardOutputFile(QStringLiteral("/dev/full"));
     p.start(QStringLiteral(KALVETRA_RENDER_EXE), {"--text", "A", "--canvas", "64x32", "-o", "-"});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("kalvetra-render: cannot write -")));
+}
+
+namespace {
+
+struct ShellRun {
+    int status = -1;
+    QString err;
+};
+
+// A shell command line with kalvetra-render as "$R", in English.
+ShellRun shell(const QString& script)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("R"), QStringLiteral(KALVETRA_RENDER_EXE));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("/bin/bash"), {"-c", "set -o pipefail; " + script});
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        return {};
+    }
+    QString err;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts))
+        if (line.startsWith(u"kalvetra-render"))
+            err += line + u'\n';
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, err};
+}
+
+}  // namespace
+
+// A pipe closed early ended the process by SIGPIPE (status 141); a folder was "unsupported
+// output format".
+TEST(RenderFaults, PipesClosedEarlyAndFoldersGiveStatusOneWithTheReason)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.png") && QDir(dir.path()).mkdir("folder"));
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"\"$R\" --text A --canvas 2000x2000 --format bmp -o - | head -c 10 > /dev/null",
+         "kalvetra-render: cannot write -: the reading end of the pipe was closed\n"},
+        {"\"$R\" --text A -o " + dir.filePath("folder"),
+         "kalvetra-render: cannot write " + dir.filePath("folder") + ": it is a folder\n"},
+        {"\"$R\" --text A -o " + dir.filePath("folder.png"),
+         "kalvetra-render: cannot write " + dir.filePath("folder.png") + ": it is a folder\n"},
+    };
+    for (const auto& [script, message] : cases) {
+        const ShellRun run = shell(script);
+        EXPECT_EQ(run.status, 1) << script.toStdString();
+        EXPECT_EQ(run.err, message) << script.toStdString();
+    }
+}
+
+// `-o p.png` turned a named pipe into a regular file, and as root a device node would have
+// been replaced by a picture. Pipes and character devices are written into; anything else
+// that is not a file is refused and left as it was.
+TEST(RenderFaults, SavingIntoSomethingThatIsNoFileNeverReplacesIt)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.png");
+    const QString copy = dir.filePath("copy.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString socketPath = dir.filePath("socket.png");
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    struct Case {
+        QString script;
+        int status;
+        QString err;
+    };
+    const std::vector<Case> cases = {
+        {"cat " + fifo + " > " + copy + " & \"$R\" --text A -o " + fifo + "; s=$?; wait; exit $s", 0, {}},
+        {"\"$R\" --text A -o " + fifo, 1, "kalvetra-render: cannot write " + fifo + ": no reader on the other end\n"},
+        {"\"$R\" --text A -o /dev/null", 0, {}},
+        {"\"$R\" --text A -o /dev/stdout | cat > " + dir.filePath("stdout.png"), 0, {}},
+        {"\"$R\" --text A -o " + socketPath, 1,
+         "kalvetra-render: cannot write " + socketPath + ": it is not a file, a pipe or a character device\n"},
+    };
+    for (const Case& c : cases) {
+        const ShellRun run = shell(c.script);
+        EXPECT_EQ(run.status, c.status) << c.script.toStdString();
+        EXPECT_EQ(run.err, c.err) << c.script.toStdString();
+    }
+    ::close(sock);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(::stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    ASSERT_EQ(::stat(QFile::encodeName(socketPath).constData(), &st), 0);
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_EQ(QImage(copy).size(), QImage(dir.filePath("stdout.png")).size());
+    EXPECT_FALSE(QImage(copy).isNull());
 }

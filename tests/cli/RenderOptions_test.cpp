@@ -110,6 +110,7 @@ TEST(RenderOptions, EveryBadInputIsRefusedWithItsReason)
         {withOutput({"--canvas", "0x10"}), "--canvas: each side must be 1 to 16384 pixels"},
         {withOutput({"--canvas", "big"}), "--canvas: \"big\" is not WIDTHxHEIGHT"},
         {withOutput({"--anchor", "1;2"}), "--anchor: \"1;2\" is not X,Y"},
+        {withOutput({"--anchor", "999999999,5"}), "--anchor: 999999999,5 is out of range (each of X and Y -1000000 to 1000000)"},
         {withOutput({"--engine", "gdi"}), "--engine: \"gdi\" is not textout, stamp or fast"},
         {withOutput({"--repeat", "0"}), "--repeat: 0 is out of range (1 to 100000)"},
         {{"-o", "x.png"}, "--text is missing"},

@@ -104,12 +104,12 @@ TEST_F(SettingsOptions, AFailedSaveIsReported)
     EXPECT_TRUE(r.err.startsWith("kalvetra-render: cannot write the settings file")) << r.err.toStdString();
 }
 
-TEST_F(SettingsOptions, ANameOnlyTheCommandLineKnowsIsStillSaved)
+TEST_F(SettingsOptions, ANameNoWindowWouldTakeLeavesTheFaceAsItWas)
 {
-    // A font that is not installed is drawn with a fallback, and saved as it was named.
+    // As in the settings window: a font that is not installed keeps the face it starts with.
     const Outcome r = run({"--font", "Not Installed", "--angle", "22.5", "--save-settings", path("f.ini")});
     ASSERT_EQ(r.status, cli::Success) << r.err.toStdString();
-    EXPECT_EQ(ReadIni(path("f.ini"), "Font", "FontName"), QStringLiteral("Not Installed"));
+    EXPECT_EQ(ReadIni(path("f.ini"), "Font", "FontName"), QStringLiteral("ＭＳ Ｐゴシック"));
     EXPECT_EQ(ReadIni(path("f.ini"), "Font", "FontEscape"), QStringLiteral("22.5"));
 }
 

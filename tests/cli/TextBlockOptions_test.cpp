@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -21,9 +22,13 @@ struct Outcome {
     QString err;
 };
 
+// In English, whatever the desktop's language, so that messages can be compared.
 Outcome render(const QStringList& args)
 {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(KALVETRA_RENDER_EXE), args);
     if (!p.waitForFinished(60000)) {
         p.kill();
@@ -120,7 +125,7 @@ TEST_F(TextBlockOptions, TextsNoOneTypesAreDrawnOrRefusedWithAMessage)
         {{"--text-file", latin1, "-o", path("c.png")}, 2,
          QStringLiteral("kalvetra-render: %1: cannot read the text file (not UTF-8 text)").arg(latin1)},
         {{"--text-file", path("none.txt"), "-o", path("d.png")}, 2,
-         QStringLiteral("kalvetra-render: %1: cannot read the text file (no such file)").arg(path("none.txt"))},
+         QStringLiteral("kalvetra-render: %1: cannot read the text file (no such file or folder)").arg(path("none.txt"))},
         {{"--text-file", empty, "-o", path("e.png")}, 0, ""},
         {{"--text", QStringLiteral("\n\n上\n\n\n下\r\n"), "--vertical", "-o", path("f.png")}, 0, ""},
     };

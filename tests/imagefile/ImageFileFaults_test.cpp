@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -57,14 +58,31 @@ TEST(ImageFileFaults, FullDiskOnceReplacedThePictureWithACutShortFile)
     EXPECT_EQ(filesIn(disk), (QStringList{"filler", "picture.jpg"}));
 }
 
-// A disk that filled up in the middle of a write was reported as an invalid path name.
-TEST(ImageFileFaults, FullDiskInTheMiddleOfAWriteWasReportedAsABadPath)
+// A disk that filled up in the middle of a write was reported as an invalid path name: a
+// small picture (a PNG, usually) that only partly fitted when its buffer was written out.
+TEST(ImageFileFaults, FullDiskInTheMiddleOfAWriteIsTheSameFailureInEveryFormat)
 {
-    SmallFileSystem disk(256);
-    KALVETRA_REQUIRE_MOUNT(disk);
-    const SaveResult r = saveImage(disk.path("large.bmp"), canvas(400, 300), At96);  // 360 kB
-    EXPECT_EQ(r.errorNumber, saveError::DiskFull);
-    EXPECT_TRUE(filesIn(disk).isEmpty());
+    // Noise, so that no format can make it small: larger than the room left (one page, or
+    // none at all), but small pictures within one buffer and large ones beyond it.
+    const auto noise = [](int w, int h) {
+        QImage image(w, h, QImage::Format_RGB32);
+        QRandomGenerator random(24);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image.setPixel(x, y, random.generate() | 0xFF000000u);
+        return image;
+    };
+    for (const QSize size : {QSize(60, 40), QSize(500, 400)}) {
+        SmallFileSystem disk(256);
+        KALVETRA_REQUIRE_MOUNT(disk);
+        disk.fill(QStringLiteral("filler"), size.width() < 100 ? 252 * 1024 : 0);
+        for (const char* name : {"large.png", "large.jpg", "large.bmp", "large.emf", "large.wmf"}) {
+            const SaveResult r = saveImage(disk.path(QString::fromLatin1(name)), noise(size.width(), size.height()), At96);
+            EXPECT_EQ(r.errorNumber, saveError::DiskFull) << name << " " << size.width();
+            EXPECT_EQ(r.description, QStringLiteral("ディスクの空き容量が不足しています。")) << name;
+            EXPECT_LE(filesIn(disk).size(), 1) << name;
+        }
+    }
 }
 
 TEST(ImageFileFaults, ADiskThatBecameReadOnlyIsPermissionDenied)

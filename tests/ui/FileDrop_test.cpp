@@ -9,11 +9,19 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
+#include <QProcess>
 #include <QSlider>
 #include <QToolBar>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kalvetra;
 
@@ -137,4 +145,52 @@ TEST_F(FileDrops, PictureDroppedOnTheSettingsWindowGoesToThePictureWindow)
     EXPECT_NE(main->Slider1[0]->value(), 99);
     EXPECT_TRUE(program->pictureWindow()->windowTitle().endsWith(upper));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A named pipe chosen as a picture hung the program for good - SIGTERM was not even acted
+// on - since opening it waits for a writer. A watchdog plays the writer: each reader it
+// finds waiting is one the program should never have opened, and it lets that one go.
+TEST_F(FileDrops, NamedPipesAreRefusedAsPicturesWhereverTheyAreChosen)
+{
+    const QString fifo = files.path(QStringLiteral("pipe.bmp"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    std::atomic<bool> done{false};
+    std::atomic<int> readersFound{0};
+    std::thread watchdog([&] {
+        while (!done) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                ++readersFound;
+                ::close(fd);
+            }
+            ::usleep(200 * 1000);
+        }
+    });
+    const QString green = picture("green.bmp", qRgb(0, 160, 0));
+    ImageFrm* image = program->createImageWindow();
+    dialogs.chooseFile(green);
+    image->MNU_F_O_Click();
+    const QPoint canvas = middleOf(image, image->Picture1);
+
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"open command", [&] { dialogs.chooseFile(fifo); image->MNU_F_O_Click(); }},
+        {"背景画", [&] { dialogs.chooseFile(fifo); QMetaObject::invokeMethod(main->Command2, "click"); }},
+        {"drop", [&] { drop(image, canvas, filesAt({fifo})); }},
+        {"--background-picture", [&] {
+             QProcess render;
+             render.start(QStringLiteral(KALVETRA_RENDER_EXE),
+                          {"--text", "A", "--background-picture", fifo, "-o", files.path(QStringLiteral("out.png"))});
+             ASSERT_TRUE(render.waitForFinished(60000));
+             EXPECT_EQ(render.exitCode(), 2);
+         }},
+    };
+    for (const auto& [way, choose] : ways) {
+        readersFound = 0;
+        choose();
+        EXPECT_EQ(readersFound, 0) << way;
+    }
+    EXPECT_EQ(image->Picture1->surface().image().pixel(1, 1), qRgb(0, 160, 0));
+    EXPECT_TRUE(main->BackgroundPicturePath.isEmpty());
+    done = true;
+    watchdog.join();
 }

@@ -25,6 +25,8 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 using namespace kalvetra;
@@ -102,11 +104,12 @@ TEST_F(Reliability, FolderThatTurnsReadOnlyBetweenChoosingAndWriting)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("イメージ保存(Error:70)"));
 
-    // Saving settings there fails silently, as every settings write does.
+    // Saving settings there fails and says so.
     dialogs.chooseFile(disk.path(QStringLiteral("style.ini")));
     main->MNU_F_S_Click();
     EXPECT_FALSE(QFile::exists(disk.path(QStringLiteral("style.ini"))));
-    EXPECT_EQ(dialogs.messages.size(), 1u);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].title, QStringLiteral("設定保存"));
 }
 
 TEST_F(Reliability, SettingsSavedIntoAFolderThatTurnsReadOnlyKeepTheOldFile)
@@ -121,7 +124,70 @@ TEST_F(Reliability, SettingsSavedIntoAFolderThatTurnsReadOnlyKeepTheOldFile)
     afterTheDialog([&] { ASSERT_TRUE(disk.makeReadOnly()); });
     main->MNU_F_S_Click();
     EXPECT_EQ(TestFiles::bytes(style), before);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("書き込みできません。"));
+}
+
+// 設定をファイルに保存 closed as after a success when nothing was written. A file that can
+// be written in a folder that cannot is rewritten in place, keeping its owner and links.
+TEST_F(Reliability, SettingsSavedWhereTheyCannotBeWrittenAreReported)
+{
+    SmallFileSystem disk(64);
+    KALVETRA_REQUIRE_MOUNT(disk);
+    disk.fill(QStringLiteral("filler"));
+    ASSERT_TRUE(QFile::setPermissions(files.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                          QFile::ReadOther | QFile::ExeOther));
+    QDir(files.folder()).mkdir(QStringLiteral("open"));
+    QFile::setPermissions(files.path(QStringLiteral("open")), QFile::Permissions(0x7777));
+    const QString readOnlyFile = files.write(QStringLiteral("open/read-only.ini"), "[Font]\r\nFontSize=70\r\n");
+    QFile::setPermissions(readOnlyFile, QFile::ReadOwner | QFile::ReadOther);
+    QDir(files.folder()).mkdir(QStringLiteral("closed"));
+    const QString shared = files.write(QStringLiteral("closed/shared.ini"), "; kept\r\n[Font]\r\nFontSize=70\r\n");
+    ASSERT_EQ(::link(QFile::encodeName(shared).constData(), QFile::encodeName(files.path("closed/link.ini")).constData()), 0);
+    QFile::setPermissions(shared, QFile::Permissions(0x6666));
+    QFile::setPermissions(files.path(QStringLiteral("closed")), QFile::ReadOwner | QFile::ExeOwner |
+                                                                     QFile::ReadOther | QFile::ExeOther);
+    main->Slider1[0]->setValue(123);
+
+    const QString full = QStringLiteral("ディスクの空き容量が不足しています。");
+    const QString denied = QStringLiteral("書き込みできません。");
+    // Permissions bind root only as another user.
+    const std::vector<std::tuple<QString, QString, bool>> cases = {
+        {disk.path(QStringLiteral("style.ini")), full, false},
+        {readOnlyFile, denied, true},
+        {files.path(QStringLiteral("closed/new.ini")), denied, true},
+        {shared, QString(), true},
+    };
+    for (const auto& [path, message, asUser] : cases) {
+        dialogs.messages.clear();
+        dialogs.chooseFile(path);
+        {
+            const test::AsOrdinaryUser user(asUser);
+            main->MNU_F_S_Click();
+        }
+        if (message.isEmpty()) {
+            EXPECT_TRUE(dialogs.messages.empty()) << path.toStdString();
+            continue;
+        }
+        ASSERT_EQ(dialogs.messages.size(), 1u) << path.toStdString();
+        EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("設定保存"));
+        EXPECT_EQ(dialogs.messages[0].text, message) << path.toStdString();
+    }
+    EXPECT_EQ(ReadIni(readOnlyFile, QStringLiteral("Font"), QStringLiteral("FontSize")), QStringLiteral("70"));
+    const QString link = files.path(QStringLiteral("closed/link.ini"));
+    EXPECT_EQ(ReadIni(link, QStringLiteral("Font"), QStringLiteral("FontSize")), QStringLiteral("123"));
+    EXPECT_TRUE(TestFiles::bytes(link).startsWith("; kept\r\n"));
+    EXPECT_EQ(QFileInfo(link).ownerId(), ::getuid());
+
+    // The program's own write at exit stays silent.
+    dialogs.messages.clear();
+    main->saveFile = files.path(QStringLiteral("closed/Kalvetra.ini"));
+    {
+        const test::AsOrdinaryUser user(true);
+        main->unload();
+    }
     EXPECT_TRUE(dialogs.messages.empty());
+    QFile::setPermissions(files.path(QStringLiteral("closed")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // ---- settings files that change under the program ------------------------------------------

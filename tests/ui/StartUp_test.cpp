@@ -1,6 +1,7 @@
 // The program as a whole: start-up with and without its settings file, the options, and
 // every way out writing what it should.
 #include "FakeDialogs.h"
+#include "SmallFileSystem.h"
 #include "TestFiles.h"
 
 #include "app/SettingsLocation.h"
@@ -91,6 +92,39 @@ TEST_F(Program, LastSettingsComeBackWhenAutoSaveIsOn)
     w.unload();
     EXPECT_EQ(read("Setting", "SaveMessage"), QStringLiteral("False"));
     EXPECT_EQ(read("View", "Type"), QStringLiteral("4"));
+}
+
+// A Kalvetra.ini beside a program in a folder it cannot write was never read once the
+// settings had moved to the user's folder: it is the starting point until the user has one.
+TEST(ProgramInAReadOnlyFolder, StartsFromTheSettingsFileBesideItUntilTheUserHasOne)
+{
+    kalvetra::test::SmallFileSystem installed(64);
+    KALVETRA_REQUIRE_MOUNT(installed);
+    TestFiles config;
+    {
+        QFile beside(installed.path(QStringLiteral("Kalvetra.ini")));
+        ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
+        beside.write("[Setting]\r\nSaveMessage=False\r\n[Font]\r\nFontSize=130\r\n");
+    }
+    ASSERT_TRUE(installed.makeReadOnly());
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.folder()));
+    const QString user = config.path(QStringLiteral("Kalvetra/Kalvetra.ini"));
+
+    // The user's own file, once written, wins over the one beside the program.
+    for (const int expected : {130, 77}) {
+        FakeDialogs dialogs;
+        SubModule program(dialogs, installed.path(QString()));
+        program.start();
+        MainFrm& w = program.settingsWindow();
+        EXPECT_EQ(w.saveFile, user);
+        EXPECT_EQ(w.Slider1[0]->value(), expected);
+        EXPECT_EQ(w.saveMessage(), false);
+        w.Slider1[0]->setValue(77);
+        w.unload();
+    }
+    EXPECT_EQ(ReadIni(user, QStringLiteral("Font"), QStringLiteral("FontSize")), QStringLiteral("77"));
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 TEST_F(Program, AutoSaveOffKeepsTheStoredSettingsButRewritesTheOptions)

@@ -1,6 +1,7 @@
 // An image window's vector commands: saving SVG and PDF from its settings and text position,
 // printing through Qt's printer to a PDF file, Ctrl+P, and failures reported as saves are.
 #include "RunningProgram.h"
+#include "SmallFileSystem.h"
 
 #include "ui/image/ImagePrinting.h"
 
@@ -17,6 +18,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -85,6 +87,37 @@ TEST_F(VectorCommands, SavedSvgAndPdfHoldTheLetteringWhereTheCanvasShowsIt)
     EXPECT_NEAR(face.center().x(), 150, 30);
     EXPECT_LT(face.bottom(), 90 + 20);
     EXPECT_GT(face.bottom(), 90 - 10);
+}
+
+// The code table inserts control characters; XML 1.0 cannot hold them, so the title was
+// not well-formed and other programs refused the file.
+TEST_F(VectorCommands, AnSvgOfATextWithControlCharactersIsWellFormedXml)
+{
+    QString text = QStringLiteral("A");
+    for (char16_t code = 1; code <= 31; ++code)
+        text += QChar(code) + QStringLiteral("<&>\"");
+    main->Text1[0]->setText(text);
+    ImageFrm* image = create();
+    const QString saved = files.path(QStringLiteral("window.svg"));
+    dialogs.chooseFile(saved);
+    ASSERT_TRUE(image->MNU_F_S_Click());
+    const QString rendered = files.path(QStringLiteral("render.svg"));
+    QProcess render;
+    render.start(QStringLiteral(KALVETRA_RENDER_EXE), {"--text", text, "-o", rendered});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    ASSERT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+
+    for (const QString& file : {saved, rendered}) {
+        QXmlStreamReader xml(TestFiles::bytes(file));
+        QString read;
+        while (!xml.atEnd())
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"title")
+                read = xml.readElementText();
+        EXPECT_FALSE(xml.hasError()) << file.toStdString() << ": " << xml.errorString().toStdString();
+        // Every character but the controls XML cannot hold is kept.
+        EXPECT_TRUE(read.startsWith(u'A')) << file.toStdString();
+        EXPECT_EQ(read.count(QStringLiteral("<&>\"")), 31) << file.toStdString();
+    }
 }
 
 TEST_F(VectorCommands, AFailedVectorSaveIsReportedAndLeavesTheImageUnsaved)
@@ -194,6 +227,34 @@ TEST_F(VectorCommands, PrintingToAFileThatCannotBeWrittenIsReportedWithTheSaveNu
     const std::optional<imagefile::SaveResult> failure = printLettering(printer, image->vectorLettering(), PrintScale::FitPage);
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(failure->errorNumber, imagefile::saveError::PathNotFound);
+}
+
+// Qt's PDF writer reports no write error: printing to a PDF file on a full disk closed
+// silently and left a cut-off file in place of the good one.
+TEST_F(VectorCommands, PrintingToAPdfFileOnAFullDiskIsReportedAndKeepsTheEarlierFile)
+{
+    test::SmallFileSystem disk(64);
+    KALVETRA_REQUIRE_MOUNT(disk);
+    ImageFrm* image = create();
+    const QString out = disk.path(QStringLiteral("print.pdf"));
+    image->printDialog = [&](QWidget*, const VectorLettering& lettering) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out);
+        return printLettering(printer, lettering, PrintScale::FitPage);
+    };
+    image->MNU_F_P->trigger();
+    ASSERT_TRUE(dialogs.messages.empty());
+    const QByteArray earlier = TestFiles::bytes(out);
+    ASSERT_TRUE(earlier.startsWith("%PDF-"));
+
+    disk.fill(QStringLiteral("filler"));
+    image->MNU_F_P->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("イメージ印刷(Error:61)"));
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("ディスクの空き容量が不足しています。"));
+    EXPECT_EQ(TestFiles::bytes(out), earlier);
+    EXPECT_EQ(QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "print.pdf"}));
 }
 
 TEST_F(VectorCommands, ThePrintPreviewShowsThePageAndOffersTheSizeOnPaper)

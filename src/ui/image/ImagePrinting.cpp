@@ -1,6 +1,9 @@
 #include "ImagePrinting.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -8,6 +11,8 @@
 #include <QToolBar>
 
 #include <algorithm>
+
+#include <sys/statvfs.h>
 
 namespace kalvetra {
 namespace {
@@ -18,6 +23,43 @@ constexpr int PrinterErrorNumber = 482;
 imagefile::SaveResult printerError()
 {
     return {PrinterErrorNumber, QStringLiteral("プリンタ エラーです。")};
+}
+
+// Whether `pdf` is a PDF written to its end: its last cross-reference table lies where the
+// trailer says. A writer cut short by a full disk leaves no trailer, or one that points
+// past the bytes that reached the file.
+bool isWholePdf(const QByteArray& pdf)
+{
+    if (!pdf.startsWith("%PDF-") || !pdf.trimmed().endsWith("%%EOF"))
+        return false;
+    const qsizetype start = pdf.lastIndexOf("startxref");
+    if (start < 0)
+        return false;
+    bool ok = false;
+    const qsizetype xref = pdf.mid(start + 9).trimmed().split('\n').value(0).trimmed().toLongLong(&ok);
+    return ok && xref > 0 && pdf.mid(xref, 4) == "xref";
+}
+
+// Why a PDF could not be written whole into `folder`: the disk when it has no room left.
+imagefile::SaveResult unfinishedPdfFailure(const QString& folder)
+{
+    struct statvfs fs {};
+    const bool full = ::statvfs(QFile::encodeName(folder).constData(), &fs) == 0 &&
+                      static_cast<double>(fs.f_bavail) * fs.f_frsize < 64 * 1024;
+    if (full)
+        return {imagefile::saveError::DiskFull, QStringLiteral("ディスクの空き容量が不足しています。")};
+    return {imagefile::saveError::PathFileAccess, QStringLiteral("パス名が無効です。")};
+}
+
+std::optional<imagefile::SaveResult> paintPages(QPrinter& printer, const VectorLettering& lettering, PrintScale scale)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return printerError();
+    paintLetteringPage(painter, printer, lettering, scale);
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        return printerError();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -50,19 +92,32 @@ void paintLetteringPage(QPainter& painter, const QPrinter& printer, const Vector
 std::optional<imagefile::SaveResult> printLettering(QPrinter& printer, const VectorLettering& lettering,
                                                      PrintScale scale)
 {
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        // A file that cannot be written is told as the save commands tell it.
-        if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
-            const imagefile::SaveResult probe = imagefile::probeWritable(printer.outputFileName());
-            if (!probe.ok())
-                return probe;
-        }
-        return printerError();
-    }
-    paintLetteringPage(painter, printer, lettering, scale);
-    if (!painter.end() || printer.printerState() == QPrinter::Error)
-        return printerError();
+    const QString target = printer.outputFileName();
+    if (printer.outputFormat() != QPrinter::PdfFormat || target.isEmpty())
+        return paintPages(printer, lettering, scale);
+
+    // A file that cannot be written is told as the save commands tell it.
+    if (const imagefile::SaveResult probe = imagefile::probeWritable(target); !probe.ok())
+        return probe;
+    // NOTE: Qt's PDF writer reports no write error, and a full disk left a cut-off file in
+    // place of a good one. The pages go to a file beside the chosen one; it is checked and
+    // put in place as every save is, whole or not at all.
+    QTemporaryFile pages(target + QStringLiteral(".XXXXXX"));
+    if (!pages.open())
+        return unfinishedPdfFailure(QFileInfo(target).absolutePath());
+    pages.close();
+    printer.setOutputFileName(pages.fileName());
+    const std::optional<imagefile::SaveResult> failure = paintPages(printer, lettering, scale);
+    printer.setOutputFileName(target);
+    if (failure)
+        return failure;
+    QFile written(pages.fileName());
+    const QByteArray pdf = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    if (!isWholePdf(pdf))
+        return unfinishedPdfFailure(QFileInfo(target).absolutePath());
+    pages.remove();
+    if (const imagefile::SaveResult saved = imagefile::writeWholeFile(target, pdf); !saved.ok())
+        return saved;
     return std::nullopt;
 }
 

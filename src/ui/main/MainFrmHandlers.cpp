@@ -388,9 +388,14 @@ void MainFrm::MNU_F_S_Click()
     request.defaultExtension = QStringLiteral("ini");
     const FileDialogResult result = m_dialogs.saveFile(this, request);
     QCoreApplication::processEvents();
-    if (result.outcome == DialogOutcome::Chosen)
-        saveSettings(result.path, *this);
-    else if (result.outcome == DialogOutcome::Failed)
+    if (result.outcome == DialogOutcome::Chosen) {
+        // The program's own writes at exit stay silent; a save the user asked for that
+        // wrote nothing is told, or it would pass for done.
+        int systemError = 0;
+        if (!saveSettings(result.path, *this, &systemError) && systemError != 0)
+            m_dialogs.message(this, iniWriteFailureText(systemError), QStringLiteral("設定保存"),
+                              MessageIcon::Exclamation, MessageButtons::Ok);
+    } else if (result.outcome == DialogOutcome::Failed)
         m_dialogs.message(this, result.errorDescription, QStringLiteral("設定保存"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
 }
