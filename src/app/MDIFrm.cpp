@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPalette>
 
 namespace kalvetra {
@@ -18,6 +19,25 @@ namespace {
 // The client area as designed: 9390 x 6885 twips, 626 x 459 pixels at 96 dpi.
 constexpr int ClientWidthTwips = 9390;
 constexpr int ClientHeightTwips = 6885;
+
+// A child window's title bar acts on the button under the pointer as it last saw it move.
+// A question box shown over it (a close that was cancelled) makes it forget that, and a click
+// on the same spot did nothing until the pointer moved: each press first tells it where it is.
+class TitleBarPointer : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* press = static_cast<QMouseEvent*>(event);
+            QMouseEvent move(QEvent::MouseMove, press->position(), press->scenePosition(), press->globalPosition(),
+                             Qt::NoButton, Qt::NoButton, press->modifiers(), press->pointingDevice());
+            QCoreApplication::sendEvent(watched, &move);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 }  // namespace
 
 MDIFrm::MDIFrm(QWidget* parent) : QMainWindow(parent), m_area(new QMdiArea(this))
@@ -26,6 +46,9 @@ MDIFrm::MDIFrm(QWidget* parent) : QMainWindow(parent), m_area(new QMdiArea(this)
     setWindowIcon(programIcon());
     // The workspace takes the system colour for application workspaces.
     m_area->setBackground(QApplication::palette().brush(QPalette::Dark));
+    // A child that lies outside the frame's inside stays within reach, as in any MDI frame.
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
     sizeClientArea();
     connect(m_area, &QMdiArea::subWindowActivated, this, &MDIFrm::showMenusOf);
@@ -46,6 +69,7 @@ void MDIFrm::sizeClientArea()
 QMdiSubWindow* MDIFrm::addChild(QWidget* child, bool fixedSize)
 {
     QMdiSubWindow* window = m_area->addSubWindow(child);
+    window->installEventFilter(new TitleBarPointer(window));
     if (fixedSize) {
         // A fixed dialog border: neither minimise nor maximise, no resizing.
         window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

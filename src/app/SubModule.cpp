@@ -97,11 +97,38 @@ ImageFrm* SubModule::newImageWindow()
     image->showHelpContents = m_main->showHelpContents;
     image->showHelpSearch = m_main->showHelpSearch;
     QMdiSubWindow* window = m_frame->addChild(image, false);
+    placeFirstImageWindow(window);
     connect(window, &QMdiSubWindow::windowStateChanged, image, [image](Qt::WindowStates, Qt::WindowStates now) {
         if (now & Qt::WindowMinimized)
             image->minimised();
     });
     return image;
+}
+
+void SubModule::placeFirstImageWindow(QMdiSubWindow* window)
+{
+    const QList<QMdiSubWindow*> windows = m_frame->mdiArea()->subWindowList();
+    for (const QMdiSubWindow* other : windows)
+        if (other != window && other->isVisible() && qobject_cast<const ImageFrm*>(other->widget()))
+            return;  // later ones cascade as the frame places them
+    const auto* settings = qobject_cast<const QMdiSubWindow*>(m_main->parentWidget());
+    if (!settings || !settings->isVisible())
+        return;
+    // Beside the settings window's controls, not over them: below them, or to their right when
+    // only there it fits; the frame's scroll bars reach what it cannot show.
+    QRect controls;
+    for (const QWidget* c : m_main->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (c->isVisibleTo(m_main))
+            controls |= c->geometry() & m_main->rect();
+    if (controls.isEmpty())
+        return;
+    const QRect used(settings->mapToParent(m_main->mapTo(settings, controls.topLeft())), controls.size());
+    const QSize room = m_frame->mdiArea()->viewport()->size();
+    const QPoint below(0, used.bottom() + 2);
+    const QPoint right(used.right() + 2, 0);
+    const bool fitsBelow = below.y() + window->height() <= room.height();
+    const bool fitsRight = right.x() + window->width() <= room.width();
+    window->move((fitsBelow || !fitsRight) ? below : right);
 }
 
 ImageFrm* SubModule::createImageWindow()

@@ -54,6 +54,8 @@ private:
     std::unique_ptr<MDIFrm> m_frame;
     MainFrm* m_main = nullptr;  // owned by the frame's MDI area
     ImageFrm* newImageWindow();
+    // The first image window goes where it covers none of the settings window's controls.
+    void placeFirstImageWindow(QMdiSubWindow* window);
     QPointer<ImageFrm> m_pictureWindow;
     QPointer<CordFrm> m_codeTable;
     QPointer<AboutFrm> m_about;

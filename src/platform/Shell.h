@@ -8,7 +8,8 @@
 
 namespace kalvetra::Shell {
 
-// 33 when the desktop took the address; 31 (no application for it) when it did not.
+// 33 when the desktop took the address; 31 (no application for it) or 2 (no such file) when
+// its launcher, xdg-open, says it could not open it.
 int open(const QString& address);
 
 // Tests replace the desktop with a function of their own; an empty function restores it.

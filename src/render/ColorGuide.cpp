@@ -56,25 +56,37 @@ std::vector<GuideLabel> colorGuideLabels(DecorationType type)
     return {};
 }
 
-LabelColors DrawColorGuide(Surface& guide, const ColorGuideInputs& in, Engine engine, DecorationRenderer& renderer)
+namespace {
+
+// The guide on `image` (cleared to colour ① already), k device pixels a pixel: the panel, the
+// sample from its plan made k times larger, the labels and their leaders.
+LabelColors drawGuide(QImage& image, const QSize& size, const ColorGuideInputs& in, Engine engine,
+                      DecorationRenderer& renderer, int k)
 {
     LabelColors labels;
-    guide.setBackColor(in.colors[BackgroundSlot]);
-    if (guide.image().isNull())
+    if (image.isNull())
         return labels;
+    // The painters work in pixels of the guide; the renderer in the image's own pixels.
+    const auto inGuidePixels = [&image, k](bool on) { image.setDevicePixelRatio(on ? k : 1); };
+    inGuidePixels(true);
     {
         // The panel right of the swatch, in the window's colour, over any picture.
-        QPainter p(&guide.image());
-        p.fillRect(QRect(GuideSwatchWidth, 0, guide.scaleWidth() - GuideSwatchWidth + 1, guide.scaleHeight() + 1),
+        QPainter p(&image);
+        p.fillRect(QRect(GuideSwatchWidth, 0, size.width() - GuideSwatchWidth + 1, size.height() + 1),
                    in.windowBackground);
     }
+    inGuidePixels(false);
     if (in.type == DecorationType::None)
         return labels;
 
+    StyleSettings sample = guideSettings();
+    sample.FontSize *= static_cast<float>(k);
     const LayerPlan plan = planColorGuide(in.type, in.shadowOn, in.shadowShift);
-    renderer.draw(guide.image(), shapeForSettings(guideSettings(), GuideSample), plan, in.colors, in.gradients, engine);
+    renderer.draw(image, shapeForSettings(sample, GuideSample), k == 1 ? plan : scaledPlan(plan, k), in.colors,
+                  in.gradients, engine);
 
-    QPainter p(&guide.image());
+    inGuidePixels(true);
+    QPainter p(&image);
     p.setFont(in.labelFont);
     const int ascent = QFontMetrics(in.labelFont).ascent();
     for (const GuideLabel& label : colorGuideLabels(in.type)) {
@@ -86,7 +98,31 @@ LabelColors DrawColorGuide(Surface& guide, const ColorGuideInputs& in, Engine en
         p.setPen(label.slot == BackgroundSlot ? QColor(255, 255, 255) : toQColor(color));
         p.drawLine(label.from.x, label.from.y, label.to.x, label.to.y);
     }
+    p.end();
+    if (k == 1)
+        inGuidePixels(false);
     return labels;
+}
+
+}  // namespace
+
+LabelColors DrawColorGuide(Surface& guide, const ColorGuideInputs& in, Engine engine, DecorationRenderer& renderer)
+{
+    guide.setBackColor(in.colors[BackgroundSlot]);
+    return drawGuide(guide.image(), guide.size(), in, engine, renderer, 1);
+}
+
+QImage sharpColorGuide(const Surface& guide, const ColorGuideInputs& in, Engine engine, DecorationRenderer& renderer,
+                       int k)
+{
+    Surface sharp(guide.size() * k);
+    if (!guide.picture().isNull())
+        sharp.setPicture(guide.picture().scaled(guide.picture().size() * k));
+    sharp.setBackColor(in.colors[BackgroundSlot]);
+    drawGuide(sharp.image(), guide.size(), in, engine, renderer, k);
+    QImage image = sharp.image();
+    image.setDevicePixelRatio(k);
+    return image;
 }
 
 }  // namespace kalvetra

@@ -43,6 +43,11 @@ using LabelColors = std::array<std::optional<ColorValue>, 5>;
 
 LabelColors DrawColorGuide(Surface& guide, const ColorGuideInputs& inputs, Engine engine, DecorationRenderer& renderer);
 
+// The same guide k times sharper, for a screen of k device pixels a pixel (device pixel
+// ratio k); the surface keeps its size.
+QImage sharpColorGuide(const Surface& guide, const ColorGuideInputs& inputs, Engine engine,
+                       DecorationRenderer& renderer, int k);
+
 // Fixed values of the guide.
 constexpr int GuideSwatchWidth = 60;
 constexpr int GuideLabelColumn = 70;

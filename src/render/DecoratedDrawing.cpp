@@ -20,6 +20,34 @@ DecorationWidths widthsOf(const StyleSettings& s)
 
 const QString PreviewSample = QStringLiteral("あA");
 
+// 字間 is in pixels at the set size: the sample, at 30 % of it (`previewSize`), has 30 % of
+// the spacing.
+TextLayout previewLayout(const PreviewInputs& in, float previewSize)
+{
+    TextLayout layout;
+    const double fullSize = leadingNumber(in.sizeText);
+    if (fullSize > 0)
+        layout.letterSpacing = in.letterSpacing * previewSize / fullSize;
+    return layout;
+}
+
+// A surface k times the size of `like`, holding its picture k times larger, cleared to `back`.
+Surface sharpSurface(const Surface& like, ColorValue back, int k)
+{
+    Surface sharp(like.size() * k);
+    if (!like.picture().isNull())
+        sharp.setPicture(like.picture().scaled(like.picture().size() * k, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    sharp.setBackColor(back);
+    return sharp;
+}
+
+QImage tagged(Surface& sharp, int k)
+{
+    QImage image = sharp.image();
+    image.setDevicePixelRatio(k);
+    return image;
+}
+
 }  // namespace
 
 TextLayout textLayoutOf(const StyleSettings& settings)
@@ -30,6 +58,57 @@ TextLayout textLayoutOf(const StyleSettings& settings)
     layout.letterSpacing = settings.LetterSpacing;
     layout.tateChuYoko = settings.TateChuYoko;
     return layout;
+}
+
+LayerPlan scaledPlan(const LayerPlan& plan, int k)
+{
+    LayerPlan scaled;
+    for (const Layer& layer : plan.layers) {
+        Layer& out = scaled.layers.emplace_back();
+        out.slot = layer.slot;
+        for (size_t i = 0; i < layer.rings.size(); ++i) {
+            const Ring& r = layer.rings[i];
+            out.rings.push_back({r.w * k, r.x * k, r.y * k, r.single});
+            // The steps of an extrusion lie one pixel apart diagonally: k times apart they
+            // would leave gaps, so the steps between are stamped too.
+            if (i + 1 < layer.rings.size()) {
+                const Ring& next = layer.rings[i + 1];
+                if (!r.single && next.w == r.w && next.x == r.x + 1 && next.y == r.y + 1)
+                    for (int d = 1; d < k; ++d)
+                        out.rings.push_back({r.w * k, r.x * k + d, r.y * k + d, false});
+            }
+        }
+    }
+    return scaled;
+}
+
+QImage sharpPrintFont(const Surface& canvas, const StyleSettings& settings, DecorationType type, Point anchor,
+                      Engine engine, DecorationRenderer& renderer, int k)
+{
+    Surface sharp = sharpSurface(canvas, settings.Colors[BackgroundSlot], k);
+    StyleSettings larger = settings;
+    larger.FontSize *= static_cast<float>(k);
+    larger.LetterSpacing *= k;  // pixels, as the rings are
+    const PreparedDrawing d = preparePrintFont(settings, type, anchor);
+    renderer.draw(sharp.image(), shapeForSettings(larger, larger.DrawText), scaledPlan(d.plan, k), settings.Colors,
+                  settings.Gradients, engine);
+    return tagged(sharp, k);
+}
+
+QImage sharpPreview(const Surface& preview, const PreviewInputs& in, Engine engine, DecorationRenderer& renderer, int k)
+{
+    StyleSettings s = previewStyleSettings(in);
+    Surface sharp = sharpSurface(preview, in.colors[BackgroundSlot], k);
+    const Point anchor = previewAnchor(preview.scaleWidth(), preview.scaleHeight());
+    DecorationWidths widths = in.widths;
+    widths.twiceDraw = s.TwiceDraw != 0;
+    const LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
+    TextLayout layout = previewLayout(in, s.FontSize);
+    layout.letterSpacing *= k;
+    s.FontSize *= static_cast<float>(k);
+    renderer.draw(sharp.image(), shapeForSettings(s, PreviewSample, layout), scaledPlan(plan, k), in.colors,
+                  in.gradients, engine);
+    return tagged(sharp, k);
 }
 
 TextShape shapeForSettings(const StyleSettings& settings, const QString& text)
@@ -107,12 +186,8 @@ void DrawPreview(Surface& preview, const PreviewInputs& in, Engine engine, Decor
     widths.twiceDraw = s.TwiceDraw != 0;
     // N comes from the full size in the size box, not from the preview's 30 %.
     const LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
-    // 字間 is in pixels at the set size: the sample, at 30 % of it, has 30 % of the spacing.
-    TextLayout layout;
-    const double fullSize = leadingNumber(in.sizeText);
-    if (fullSize > 0)
-        layout.letterSpacing = in.letterSpacing * s.FontSize / fullSize;
-    renderer.draw(preview.image(), shapeForSettings(s, PreviewSample, layout), plan, in.colors, in.gradients, engine);
+    renderer.draw(preview.image(), shapeForSettings(s, PreviewSample, previewLayout(in, s.FontSize)), plan, in.colors,
+                  in.gradients, engine);
 }
 
 }  // namespace kalvetra

@@ -50,6 +50,15 @@ StyleSettings previewStyleSettings(const PreviewInputs& inputs);
 
 void DrawPreview(Surface& preview, const PreviewInputs& inputs, Engine engine, DecorationRenderer& renderer);
 
+// Sharp drawings for screens of k device pixels per pixel (k > 1): the same drawing made k
+// times larger from the font and the plan - not its pixels doubled - tagged with device pixel
+// ratio k. The surfaces themselves, which are saved, keep their size.
+LayerPlan scaledPlan(const LayerPlan& plan, int k);
+QImage sharpPrintFont(const Surface& canvas, const StyleSettings& settings, DecorationType type, Point anchor,
+                      Engine engine, DecorationRenderer& renderer, int k);
+QImage sharpPreview(const Surface& preview, const PreviewInputs& inputs, Engine engine, DecorationRenderer& renderer,
+                    int k);
+
 // How a record sets the lines of its text (揃え, 行間, 字間, 縦中横).
 TextLayout textLayoutOf(const StyleSettings& settings);
 

@@ -2,6 +2,8 @@
 
 #include "FontSubstitution.h"
 
+#include <QRegularExpression>
+
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
@@ -57,7 +59,48 @@ std::vector<std::vector<FamilyName>> installedFamilies(const QString& name)
     return families;
 }
 
+// Qt's names for fontconfig's generic aliases: no face of their own, each is some other entry.
+bool isGenericFamily(const QString& family)
+{
+    return family == u"Sans Serif" || family == u"Serif" || family == u"Monospace";
+}
+
+// Qt tags a family that several foundries make with the foundry ("Nimbus Sans [urw]"); the
+// faces look the same, so the list shows the family once.
+QString withoutFoundry(const QString& family)
+{
+    static const QRegularExpression tag(QStringLiteral(R"(\s*\[[^\]]*\]$)"));
+    QString name = family;
+    name.remove(tag);
+    return name.isEmpty() ? family : name;
+}
+
+// Windows spellings that differ from another entry's only in the width of their letters.
+// The entry stands for them; a settings file's spelling is kept.
+QString lookAlikeOf(const QString& face)
+{
+    if (face.compare(QStringLiteral("ＭＳ UI Gothic"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("MS UI Gothic");
+    return {};
+}
+
+// The face a name stands for in the font list: without its foundry tag, a look-alike as the
+// spelling it looks like, case aside.
+QString faceKey(const QString& name)
+{
+    const QString alike = lookAlikeOf(name);
+    return (alike.isEmpty() ? withoutFoundry(name) : alike).toCaseFolded();
+}
+
 }  // namespace
+
+bool fontListOrder(const QString& a, const QString& b)
+{
+    // Full-width letters sort as their plain forms: ＭＳ Ｐゴシック comes among the M's.
+    const auto key = [](const QString& s) { return s.normalized(QString::NormalizationForm_KC).toCaseFolded(); };
+    const int byKey = key(a).compare(key(b));
+    return byKey != 0 ? byKey < 0 : a < b;
+}
 
 QStringList fontFamilyNames(const QString& name)
 {
@@ -98,7 +141,7 @@ bool sameFontFamily(const QString& a, const QString& b)
     return false;
 }
 
-QStringList fontListNames(const QStringList& families)
+QStringList acceptedFontNames(const QStringList& families)
 {
     QStringList names = families;
     for (const QString& face : windowsFacesWithSubstitutes())
@@ -107,10 +150,29 @@ QStringList fontListNames(const QStringList& families)
     return names;
 }
 
+QStringList fontListNames(const QStringList& families)
+{
+    QStringList names;
+    for (const QString& family : acceptedFontNames(families)) {
+        if (isGenericFamily(family) || !lookAlikeOf(family).isEmpty())
+            continue;
+        const QString face = withoutFoundry(family);
+        if (!names.contains(face, Qt::CaseInsensitive))
+            names << face;
+    }
+    std::sort(names.begin(), names.end(), fontListOrder);
+    return names;
+}
+
 std::optional<qsizetype> fontListIndex(const QStringList& entries, const QString& name)
 {
     for (qsizetype i = 0; i < entries.size(); ++i)
         if (entries[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    // An entry may show another spelling of the face: the one a settings file gave it.
+    const QString key = faceKey(name);
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        if (faceKey(entries[i]) == key)
             return i;
     QStringList others;
     for (const QString& n : fontFamilyNames(name))

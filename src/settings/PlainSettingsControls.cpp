@@ -15,7 +15,7 @@ size_t indexOf(Slider slider)
 
 }  // namespace
 
-PlainSettingsControls::PlainSettingsControls(const QStringList& families) : m_fonts(fontListNames(families))
+PlainSettingsControls::PlainSettingsControls(const QStringList& families) : m_fonts(acceptedFontNames(families))
 {
     for (int i = 0; i < SliderCount; ++i)
         m_sliders[static_cast<size_t>(i)] = sliderRange(static_cast<Slider>(i)).designValue;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program under a real X server: with 背景を透明にする on (kept in Kalvetra.ini),
 # an image saved as PNG through the real save dialog has a transparent background, and
-# Ctrl+C puts the same picture on the clipboard, read back by another program (xclip).
+# Ctrl+C puts the same picture on the clipboard, read back by another program (xclip), and its
+# JPEG as the program's JPEG files are.
 # usage: png_and_clipboard.sh KALVETRA PROBE
 set -euo pipefail
 program="$1"
@@ -33,6 +34,11 @@ grep -qx 'image/png' <<<"$targets" || fail "the clipboard offers no image/png"
 grep -qx 'image/bmp' <<<"$targets" || fail "the clipboard offers no image/bmp"
 xclip -selection clipboard -t image/png -o >"$work/clip.png"
 [ "$("$probe" same "$work/out.png" "$work/clip.png")" = same ] || fail "the clipboard's picture is not the saved one"
+# JPEG as the program writes its files: quality 100, full colour.
+xclip -selection clipboard -t image/jpeg -o >"$work/clip.jpg"
+read -r sampling quantiser <<<"$("$probe" jpeg "$work/clip.jpg")"
+[ "$sampling" = 1x1,1x1,1x1 ] && [ "$quantiser" = 1 ] ||
+  fail "the clipboard's JPEG is not at full colour and quality 100: sampling $sampling, largest quantiser $quantiser"
 # A bitmap cannot be transparent: it keeps the background colour around the lettering.
 xclip -selection clipboard -t image/bmp -o >"$work/clip.bmp"
 read -r bx by bw bh <<<"$("$probe" lettering "$work/clip.bmp" 130,130,255 | head -1)"

@@ -5,9 +5,19 @@
 //   probe screen-lettering X,Y,W,H R,G,B   the same within a rectangle of the screen
 //   probe alpha FILE              "clear N opaque N partial N": pixels by their alpha
 //   probe same FILE FILE          "same" when the two pictures are equal pixel for pixel
+//   probe pairs X,Y,W,H           "H V": within that rectangle of the screen, how many pixels
+//                                 differ from their right (H) and lower (V) partner when the
+//                                 screen is cut into pairs; 0 for a picture doubled pixel for
+//                                 pixel (the smaller count of the two ways of pairing)
+//   probe shot FILE               the whole screen into FILE, to see what a failing run saw
+//   probe jpeg FILE               "SAMPLING QMAX": its sampling factors ("1x1,1x1,1x1" full
+//                                 colour) and its largest quantiser (1 at quality 100)
 //   probe gradient FILE R,G,B R,G,B  where a face running from the first colour to the second
 //                                 lies: "T_TOP T_BOTTOM COUNT", the mean place (0 first colour,
 //                                 1 second) of its top and bottom quarters, and its pixels
+#include "../JpegFrame.h"
+
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include "imagefile/PictureFile.h"
@@ -189,6 +199,50 @@ int main(int argc, char** argv)
         std::printf(!a.isNull() && a == b ? "same\n" : "differ\n");
         return 0;
     }
+    if (args.size() == 3 && args[1] == u"shot") {
+        return QGuiApplication::primaryScreen()->grabWindow(0).save(args[2]) ? 0 : 2;
+    }
+    if (args.size() == 3 && args[1] == u"pairs") {
+        const QStringList r = args[2].split(u',');
+        if (r.size() != 4)
+            return 2;
+        const QImage shot = QGuiApplication::primaryScreen()
+                                ->grabWindow(0, r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+        long across[2] = {0, 0}, down[2] = {0, 0};
+        for (int y = 0; y + 1 < shot.height(); ++y)
+            for (int x = 0; x + 1 < shot.width(); ++x) {
+                across[x % 2] += shot.pixel(x, y) != shot.pixel(x + 1, y) ? 1 : 0;
+                down[y % 2] += shot.pixel(x, y) != shot.pixel(x, y + 1) ? 1 : 0;
+            }
+        std::printf("%ld %ld\n", std::min(across[0], across[1]), std::min(down[0], down[1]));
+        return 0;
+    }
+    if (args.size() == 3 && args[1] == u"jpeg") {
+        QFile file(args[2]);
+        if (!file.open(QIODevice::ReadOnly))
+            return 2;
+        const QByteArray jpeg = file.readAll();
+        const auto byte = [&jpeg](qsizetype i) { return static_cast<unsigned char>(jpeg[i]); };
+        int largest = 0;
+        for (qsizetype i = 2; i + 4 <= jpeg.size() && byte(i) == 0xFF;) {
+            const qsizetype length = (byte(i + 2) << 8) | byte(i + 3);
+            if (byte(i + 1) == 0xDB)  // quantisation tables: a precision byte, then 64 values
+                for (qsizetype t = i + 4; t < i + 2 + length && t < jpeg.size();) {
+                    const bool wide = byte(t) >> 4;
+                    for (int k = 0; k < 64 && t + 1 + (k + 1) * (wide ? 2 : 1) <= jpeg.size(); ++k)
+                        largest = std::max(largest, wide ? byte(t + 1 + 2 * k) << 8 | byte(t + 2 + 2 * k)
+                                                         : static_cast<int>(byte(t + 1 + k)));
+                    t += 1 + 64 * (wide ? 2 : 1);
+                }
+            if (byte(i + 1) == 0xDA)
+                break;
+            i += 2 + length;
+        }
+        std::printf("%s %d\n", qPrintable(kalvetra::test::jpegSamplingFactors(jpeg)), largest);
+        return 0;
+    }
     if (args.size() == 5 && args[1] == u"gradient") {
         const QImage image(args[2]);
         if (image.isNull()) {
@@ -198,6 +252,6 @@ int main(int argc, char** argv)
         gradientFace(image.convertToFormat(QImage::Format_RGB32), parseColor(args[3]), parseColor(args[4]));
         return 0;
     }
-    std::fprintf(stderr, "usage: probe screen-region R,G,B | screen-lettering X,Y,W,H R,G,B | lettering FILE R,G,B | alpha FILE | same FILE FILE | gradient FILE R,G,B R,G,B\n");
+    std::fprintf(stderr, "usage: probe screen-region R,G,B | screen-lettering X,Y,W,H R,G,B | lettering FILE R,G,B | alpha FILE | same FILE FILE | pairs X,Y,W,H | shot FILE | jpeg FILE | gradient FILE R,G,B R,G,B\n");
     return 2;
 }

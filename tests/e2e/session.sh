@@ -2,6 +2,7 @@
 # copy in a work folder (it keeps Kalvetra.ini beside itself), keys sent as a person types
 # them, the real file dialogs, and waiting for the process to end.
 # After sourcing: $work (removed at exit), $DISPLAY, fail MESSAGE, require TOOL...
+# XVFB_SCREEN, set before sourcing, sizes the screen (1024x768x24 unless given).
 
 # require TOOL...: skips the test (status 77) when a tool is missing.
 require() {
@@ -34,7 +35,7 @@ fail() {
 
 # A free display, no reset races.
 exec 3>"$work/display"
-Xvfb -screen 0 1024x768x24 -displayfd 3 -noreset -nolisten tcp >/dev/null 2>&1 &
+Xvfb -screen 0 "${XVFB_SCREEN:-1024x768x24}" -displayfd 3 -noreset -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do
   [ -s "$work/display" ] && break

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace kalvetra;
 using kalvetra::test::FakeDialogs;
 using kalvetra::test::TestFiles;
@@ -219,4 +221,68 @@ TEST_F(Tables, ShellFailuresShowTheirMessages)
     Shell::setOpener([](const QString&) { return 33; });
     EXPECT_TRUE(OpenUrl(QStringLiteral("x"), dialogs));
     EXPECT_EQ(dialogs.messages.size(), shown);
+}
+
+// The desktop's launcher starts and then finds nothing to open the address with (no browser):
+// the click says so, as for any failed shell call.
+TEST_F(Tables, TheLinkReportsWhatTheDesktopsLauncherCouldNotOpen)
+{
+    const QByteArray path = qgetenv("PATH");
+    const struct {
+        int status;
+        const char16_t* message;
+    } cases[] = {{3, u"指定されたﾌｧｲﾙの拡張子にはｱﾌﾟﾘｹｰｼｮﾝが関連付けられていません。"},
+                 {2, u"指定されたﾌｧｲﾙが見つかりません。"},
+                 {0, nullptr}};
+    for (const auto& c : cases) {
+        const QString launcher = files.write(QStringLiteral("xdg-open"),
+                                             QStringLiteral("#!/bin/sh\nexit %1\n").arg(c.status).toUtf8());
+        QFile::setPermissions(launcher, QFile::ReadOwner | QFile::ExeOwner);
+        qputenv("PATH", files.folder().toUtf8());
+        dialogs.messages.clear();
+        AboutFrm* about = program->showAbout();
+        QTest::mouseClick(about->Label4, Qt::LeftButton);
+        qputenv("PATH", path);
+        QFile::setPermissions(launcher, QFile::ReadOwner | QFile::WriteOwner);
+        if (!c.message) {
+            EXPECT_TRUE(dialogs.messages.empty());
+            continue;
+        }
+        ASSERT_EQ(dialogs.messages.size(), 1u) << c.status;
+        EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf16(c.message));
+    }
+}
+
+// Without a mouse: Tab from the font box reaches the grid, arrows move between the cells (and
+// stop at its edges) showing each large, Enter or Space adds the cell's character.
+TEST_F(Tables, TheCellsAreReachedAndChosenFromTheKeyboard)
+{
+    QApplication::setActiveWindow(&program->frame());
+    const struct {
+        std::vector<Qt::Key> moves;
+        Qt::Key choose;
+        const char* added;
+    } cases[] = {{{}, Qt::Key_Space, "A"},
+                 {{Qt::Key_Right, Qt::Key_Right}, Qt::Key_Return, "C"},
+                 {{Qt::Key_Down, Qt::Key_Left}, Qt::Key_Enter, "R"},
+                 {{Qt::Key_Home, Qt::Key_Left}, Qt::Key_Space, "P"},
+                 {{Qt::Key_End, Qt::Key_Right, Qt::Key_Down}, Qt::Key_Return, "o"}};
+    for (const auto& c : cases) {
+        main->Text1[0]->clear();
+        CordFrm* table = program->showCodeTable();
+        program->frame().mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(table->parentWidget()));
+        table->Combo1->setFocus();
+        QTest::keyClick(table->Combo1, Qt::Key_Tab);
+        auto* cell = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        ASSERT_NE(cell, nullptr);
+        for (Qt::Key key : c.moves)
+            QTest::keyClick(QApplication::focusWidget(), key);
+        cell = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(table->Label2->text(), QString::fromLatin1(c.added));
+        EXPECT_TRUE(table->Label2->isVisible());
+        QTest::keyClick(cell, c.choose);
+        EXPECT_EQ(main->Text1[0]->text(), QString::fromLatin1(c.added)) << c.added;
+        EXPECT_TRUE(table->parentWidget()->isHidden());
+    }
 }

@@ -101,6 +101,18 @@ TEST_F(HelpWindowTest, ContentsFindsTheHelpFileBesideTheProgramAndShowsItsConten
     EXPECT_FALSE(window->testAttribute(Qt::WA_QuitOnClose));
 }
 
+// The front page names what the program makes and where its pictures go.
+TEST_F(HelpWindowTest, TheFrontPageNamesEveryFormatAndWayOut)
+{
+    showHelpContents(&owner);
+    HelpWindow* window = HelpWindow::current();
+    ASSERT_NE(window, nullptr);
+    const QString page = pageText(*window);
+    for (const char16_t* named : {u"PNG", u"JPEG", u"BMP", u"WMF", u"EMF", u"SVG", u"PDF", u"透明", u"印刷",
+                                  u"クリップボード", u"ドラッグ アンド ドロップ", u"グラデーション"})
+        EXPECT_TRUE(page.contains(QString::fromUtf16(named))) << QString::fromUtf16(named).toStdString();
+}
+
 TEST_F(HelpWindowTest, ArrowKeysWalkEveryContentsEntryInOrderAlsoWithinOnePage)
 {
     showHelpContents(&owner);

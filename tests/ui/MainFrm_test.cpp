@@ -25,6 +25,7 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -367,33 +368,68 @@ TEST_F(SettingsWindow, LabelsAccessKeysFocusTheNextControlThatCanTakeIt)
     EXPECT_EQ(QApplication::focusWidget(), w->Text1[0]);
 }
 
-TEST_F(SettingsWindow, ControlsOfAFrameLieWithinItsBorderAndBelowItsTitle)
+// Whatever the type and the shadow switch show, every visible control lies within its frame's
+// border, below its title, and no two visible controls share a pixel - so none hides another.
+TEST_F(SettingsWindow, VisibleControlsLieWithinTheirFramesAndNeverOverlap)
 {
     w->show();
-    QApplication::processEvents();
-    const QList<QGroupBox*> boxes = w->findChildren<QGroupBox*>();
-    ASSERT_EQ(boxes.size(), 5);
-    for (QGroupBox* box : boxes) {
-        QStyleOptionGroupBox option;
-        option.initFrom(box);
-        option.text = box->title();
-        option.textAlignment = box->alignment();
-        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-        const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
-        const QRect border = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, box);
-        // Below the title, and within the border line on every side.
-        const QRect room(QPoint(border.left() + 2, std::max(title.bottom() + 1, border.top() + 2)),
-                         QPoint(border.right() - 2, border.bottom() - 2));
-        int controls = 0;
-        for (QWidget* control : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            ++controls;
-            EXPECT_TRUE(room.contains(control->geometry()))
-                << box->title().toStdString() << ": " << control->metaObject()->className() << " at ("
-                << control->x() << ", " << control->y() << ") " << control->width() << "x" << control->height()
-                << ", room (" << room.x() << ", " << room.y() << ") " << room.width() << "x" << room.height();
+    auto describe = [](const QWidget* c) {
+        return QStringLiteral("%1 \"%2\" at (%3, %4) %5x%6")
+            .arg(QString::fromLatin1(c->metaObject()->className()),
+                 c->property("text").toString().isEmpty() ? c->property("title").toString() : c->property("text").toString())
+            .arg(c->x())
+            .arg(c->y())
+            .arg(c->width())
+            .arg(c->height())
+            .toStdString();
+    };
+    auto expectApart = [&](const QList<QWidget*>& controls, const std::string& state) {
+        const auto placeOf = [](const QWidget* c) {
+            // A toolbar is as wide as the window; only its buttons are controls.
+            return qobject_cast<const QToolBar*>(c) ? c->childrenRect().translated(c->pos()) : c->geometry();
+        };
+        for (qsizetype i = 0; i < controls.size(); ++i)
+            for (qsizetype j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(placeOf(controls[i]).intersects(placeOf(controls[j])))
+                    << state << ": " << describe(controls[i]) << " overlaps " << describe(controls[j]);
+    };
+    for (int type = 0; type < DecorationTypeCount; ++type)
+        for (const bool shadow : {false, true}) {
+            w->Option1[static_cast<size_t>(type)]->setChecked(true);
+            w->Check2->setValue(shadow ? 1 : 0);
+            QApplication::processEvents();
+            const std::string state = "type " + std::to_string(type) + (shadow ? " with shadow" : "");
+            QList<QWidget*> topLevel;
+            for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (c->isVisibleTo(w.get()) && !c->isWindow() && c != w->Picture3)  // Picture3 lies below, unseen
+                    topLevel << c;
+            expectApart(topLevel, state);
+            const QList<QGroupBox*> boxes = w->findChildren<QGroupBox*>();
+            ASSERT_GE(boxes.size(), 5);
+            for (QGroupBox* box : boxes) {
+                QStyleOptionGroupBox option;
+                option.initFrom(box);
+                option.text = box->title();
+                option.textAlignment = box->alignment();
+                option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+                const QRect title =
+                    box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+                const QRect border =
+                    box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, box);
+                // Below the title, and within the border line on every side.
+                const QRect room(QPoint(border.left() + 2, std::max(title.bottom() + 1, border.top() + 2)),
+                                 QPoint(border.right() - 2, border.bottom() - 2));
+                QList<QWidget*> controls;
+                for (QWidget* c : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                    if (c->isVisibleTo(w.get()))
+                        controls << c;
+                for (QWidget* c : controls)
+                    EXPECT_TRUE(room.contains(c->geometry()))
+                        << state << ", " << box->title().toStdString() << ": " << describe(c) << " outside ("
+                        << room.x() << ", " << room.y() << ") " << room.width() << "x" << room.height();
+                expectApart(controls, state + ", " + box->title().toStdString());
+            }
         }
-        EXPECT_GT(controls, 0) << box->title().toStdString();
-    }
 }
 
 TEST_F(SettingsWindow, TheGradientDialogSetsTheLayersPreviewGuideAndSavedFile)

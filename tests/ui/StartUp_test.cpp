@@ -18,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
 
@@ -202,8 +203,42 @@ TEST_F(Program, FrameStartsWithTheDesignedClientAreaBelowItsMenuBarAndHoldsTheFi
     QApplication::processEvents();
     const QMdiSubWindow* image = frame.mdiArea()->activeSubWindow();
     ASSERT_NE(image, nullptr);
-    EXPECT_TRUE(frame.mdiArea()->viewport()->rect().contains(image->geometry()))
+    // Below the settings window's controls it does not fit whole at the designed sizes: the
+    // frame's scroll bar reaches the rest.
+    const QRect inside = frame.mdiArea()->viewport()->rect().adjusted(
+        0, 0, 0, frame.mdiArea()->verticalScrollBar()->isVisible() ? frame.mdiArea()->verticalScrollBar()->maximum() : 0);
+    EXPECT_TRUE(inside.contains(image->geometry()))
         << image->geometry().x() << "," << image->geometry().y() << " " << image->width() << "x" << image->height();
+}
+
+// The first image window leaves every control of the settings window in sight; a child that
+// lies outside the frame's inside (the code table after the frame was made smaller) is
+// reached with the frame's scroll bars.
+TEST_F(Program, TheFirstImageCoversNoSettingsControlAndChildrenOutsideGetScrollBars)
+{
+    MainFrm& w = start();
+    MDIFrm& frame = program->frame();
+    frame.show();
+    w.Text1[0]->setText(QStringLiteral("文字"));
+    w.MNU_R_M_Click();
+    QApplication::processEvents();
+    const QMdiSubWindow* image = frame.mdiArea()->activeSubWindow();
+    ASSERT_NE(image, nullptr);
+    for (const QWidget* c : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QRect shown = c->geometry() & w.rect();
+        if (!c->isVisibleTo(&w) || shown.isEmpty())
+            continue;
+        const QRect inArea(w.mapTo(frame.mdiArea()->viewport(), shown.topLeft()), shown.size());
+        EXPECT_FALSE(image->geometry().intersects(inArea))
+            << c->metaObject()->className() << " at " << inArea.x() << "," << inArea.y() << " under the image at "
+            << image->x() << "," << image->y();
+    }
+
+    program->showCodeTable();
+    frame.resize(frame.width() / 2, frame.height() / 2);
+    QApplication::processEvents();
+    EXPECT_TRUE(frame.mdiArea()->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(frame.mdiArea()->verticalScrollBar()->isVisible());
 }
 
 TEST_F(Program, HelpMenuOpensTheProgramsHelpWindowOverItsHelpFile)

@@ -1,6 +1,5 @@
 // Several lines in the settings window: typed with the keyboard, seen whole in the larger
-// editor, laid out by the row of 揃え, 行間, 字間 and 縦中横 - and a window whose controls never
-// cover one another.
+// editor, laid out by the row of 揃え, 行間, 字間 and 縦中横.
 #include "FakeDialogs.h"
 #include "StartedSettingsWindow.h"
 #include "TestFiles.h"
@@ -11,15 +10,12 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
-#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -41,23 +37,6 @@ protected:
         w->activateWindow();
         QApplication::processEvents();
     }
-
-    // The controls a user sees: every visible widget inside the window's area whose parent
-    // is the window or one of its frames (a frame holds controls, it is none itself).
-    QList<QWidget*> visibleControls() const
-    {
-        QList<QWidget*> controls;
-        for (QWidget* c : w->findChildren<QWidget*>()) {
-            QWidget* parent = c->parentWidget();
-            const bool placed = parent == w.get() || qobject_cast<QGroupBox*>(parent);
-            if (!placed || c->isWindow() || qobject_cast<QGroupBox*>(c) || !c->isVisibleTo(w.get()))
-                continue;
-            if (!w->rect().intersects(QRect(c->mapTo(w.get(), QPoint(0, 0)), c->size())))
-                continue;  // the save buffer, below the window's visible part
-            controls << c;
-        }
-        return controls;
-    }
 };
 
 // Characters as an input method hands them over: key events that carry only their text.
@@ -71,37 +50,7 @@ void typeText(QWidget* target, const QString& text)
     }
 }
 
-QString nameOf(const QWidget* c)
-{
-    QString text;
-    if (const auto* b = qobject_cast<const QAbstractButton*>(c))
-        text = b->text();
-    else if (const auto* l = qobject_cast<const QLabel*>(c))
-        text = l->text();
-    return QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(c->metaObject()->className()), text);
-}
-
 }  // namespace
-
-TEST_F(TextLines, NoVisibleControlCoversAnotherWhateverTheTypeAndShadow)
-{
-    for (int type = 0; type < DecorationTypeCount; ++type)
-        for (const int shadow : {0, 1}) {
-            w->Option1[type]->setChecked(true);
-            w->Check2->setValue(shadow);
-            QApplication::processEvents();
-            const QList<QWidget*> controls = visibleControls();
-            ASSERT_GT(controls.size(), 30);
-            for (qsizetype i = 0; i < controls.size(); ++i)
-                for (qsizetype j = i + 1; j < controls.size(); ++j) {
-                    const QRect a(controls[i]->mapTo(w.get(), QPoint(0, 0)), controls[i]->size());
-                    const QRect b(controls[j]->mapTo(w.get(), QPoint(0, 0)), controls[j]->size());
-                    EXPECT_FALSE(a.intersects(b)) << "type " << type << " shadow " << shadow << ": "
-                                                  << nameOf(controls[i]).toStdString() << " and "
-                                                  << nameOf(controls[j]).toStdString();
-                }
-        }
-}
 
 TEST_F(TextLines, CtrlEnterBreaksTheLineAndTheEditorShowsAndEditsEveryLine)
 {

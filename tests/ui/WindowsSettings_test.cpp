@@ -10,6 +10,7 @@
 #include "cli/RenderCommand.h"
 #include "cli/RenderOptions.h"
 #include "platform/Cp932.h"
+#include "render/FontFamilies.h"
 #include "ui/main/MainFrm.h"
 
 #include <QComboBox>
@@ -19,6 +20,8 @@
 #include <QStringConverter>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace kalvetra;
 using kalvetra::test::FakeDialogs;
@@ -204,4 +207,40 @@ TEST_F(WindowsSettings, ANameSavedInOneLocaleOpensWithTheSameFaceInAnother)
                                                        QStringLiteral("明朝"), "-o", files.path("gothic.png")});
     ASSERT_TRUE(gothic.waitForFinished(60000));
     EXPECT_NE(QImage(files.path("gothic.png")), c);
+}
+
+// The list shows each face a user can tell apart once, sorted, the Windows faces among the
+// others; the names it leaves out - foundry-tagged, Qt's generic, look-alike spellings - still
+// load from a settings file and are written back unchanged.
+TEST_F(WindowsSettings, TheFontListShowsEachFaceOnceSortedAndEveryNameStillLoads)
+{
+    const QStringList families = QFontDatabase::families()
+                                 << QStringLiteral("Nimbus Sans [urw]") << QStringLiteral("Nimbus Sans [UKWN]")
+                                 << QStringLiteral("Sans Serif") << QStringLiteral("Serif") << QStringLiteral("Monospace")
+                                 << QStringLiteral("Z003");
+    w->fillFontList(families);
+    QStringList list;
+    for (int i = 0; i < w->Combo1->count(); ++i)
+        list << w->Combo1->itemText(i);
+    EXPECT_TRUE(std::is_sorted(list.begin(), list.end(), fontListOrder));
+    QStringList faces;
+    for (const QString& entry : list) {
+        EXPECT_FALSE(entry.contains(u'[')) << entry.toStdString();
+        faces << entry.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    }
+    for (const QString& face : faces)
+        EXPECT_EQ(faces.count(face), 1) << face.toStdString();
+    for (const char* generic : {"Sans Serif", "Serif", "Monospace"})
+        EXPECT_FALSE(list.contains(QString::fromLatin1(generic))) << generic;
+    EXPECT_LT(list.indexOf(QStringLiteral("ＭＳ Ｐゴシック")), list.indexOf(QStringLiteral("Z003")));
+
+    for (const char16_t* name : {u"Nimbus Sans [urw]", u"Nimbus Sans [UKWN]", u"Sans Serif", u"ＭＳ UI Gothic", u"Z003"}) {
+        const QByteArray original = encoded(windowsSettings(QString::fromUtf16(name)), Encoding::Cp932);
+        write("windows.ini", original);
+        write("window-into.ini", original);
+        openInWindow("windows.ini");
+        saveFromWindow("window-into.ini");
+        EXPECT_EQ(w->Combo1->currentText(), QString::fromUtf16(name));
+        EXPECT_EQ(bytes("window-into.ini"), original) << QString::fromUtf16(name).toStdString();
+    }
 }

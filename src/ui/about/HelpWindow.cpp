@@ -19,6 +19,8 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
@@ -219,7 +221,18 @@ HelpWindow* HelpWindow::display(QWidget* owner, const QString& file, const QStri
     if (ownerWindow != window && window->parentWidget() != ownerWindow) {
         const QRect geometry = window->geometry();
         window->setParent(ownerWindow, Qt::Window);
-        window->setGeometry(geometry);
+        if (window->m_placed)
+            window->setGeometry(geometry);
+    }
+    // The first showing is centred on the program's window, as its dialogs are; later ones
+    // come back where the window was closed, which the window system keeps.
+    if (!window->m_placed) {
+        const QRect over = ownerWindow ? ownerWindow->frameGeometry()
+                           : window->screen()     ? window->screen()->availableGeometry()
+                                                  : QRect();
+        if (over.isValid())
+            window->move(over.center() - QPoint(window->width() / 2, window->height() / 2));
+        window->m_placed = true;
     }
 
     if (!topic.isEmpty()) {
@@ -245,6 +258,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(HelpSystemTitle);
     buildWindow();
     resize(880, 640);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 HelpWindow::~HelpWindow() = default;

@@ -111,6 +111,7 @@ private:
     std::unique_ptr<HelpSearchIndex> m_searchIndex;  // made at the first search
     QString m_path;
     qint64 m_fileSize = -1;
+    bool m_placed = false;     // shown at least once: the window system keeps its place
     bool m_pageStale = false;  // the page shown came from the help file held before
     QDateTime m_fileTime;
 };

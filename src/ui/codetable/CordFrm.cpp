@@ -13,6 +13,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace kalvetra {
 namespace {
 
@@ -85,8 +87,10 @@ CordFrm::CordFrm(MainFrm& settingsWindow, QWidget* parent) : QWidget(parent), m_
             cell->setGeometry(twipsRect(GridLeftTwips + x * CellTwips, GridTopTwips + y * CellTwips, CellTwips, CellTwips));
             cell->setFont(cellFont);
             cell->setStyleSheet(QStringLiteral("QPushButton { background: white; border: 1px solid #a0a0a0; padding: 0; }"
-                                               "QPushButton:pressed { background: #d8d8ff; }"));
-            cell->setFocusPolicy(Qt::NoFocus);
+                                               "QPushButton:pressed { background: #d8d8ff; }"
+                                               "QPushButton:focus { border: 2px solid #3060d0; }"));
+            // The grid is one stop of the tab order, at its current cell; arrows move within it.
+            cell->setFocusPolicy(i == m_current ? Qt::TabFocus : Qt::NoFocus);
             cell->setMouseTracking(true);
             cell->installEventFilter(this);
             connect(cell, &QPushButton::clicked, this, [this, i] { choose(i); });
@@ -201,10 +205,52 @@ bool CordFrm::event(QEvent* event)
     return QWidget::event(event);
 }
 
+int CordFrm::cellOf(const QObject* watched) const
+{
+    for (int i = 0; i < 256; ++i)
+        if (watched == Command1[static_cast<size_t>(i)])
+            return i;
+    return -1;
+}
+
+void CordFrm::moveToCell(int code)
+{
+    Command1[static_cast<size_t>(m_current)]->setFocusPolicy(Qt::NoFocus);
+    m_current = code;
+    QPushButton* cell = Command1[static_cast<size_t>(code)];
+    cell->setFocusPolicy(Qt::TabFocus);
+    cell->setFocus(Qt::TabFocusReason);
+}
+
+bool CordFrm::cellKey(int code, const QKeyEvent* key)
+{
+    const int x = code % 16;
+    const int y = code / 16;
+    switch (key->key()) {
+    case Qt::Key_Left: moveToCell(y * 16 + std::max(0, x - 1)); return true;
+    case Qt::Key_Right: moveToCell(y * 16 + std::min(15, x + 1)); return true;
+    case Qt::Key_Up: moveToCell(std::max(0, y - 1) * 16 + x); return true;
+    case Qt::Key_Down: moveToCell(std::min(15, y + 1) * 16 + x); return true;
+    case Qt::Key_Home: moveToCell(y * 16); return true;
+    case Qt::Key_End: moveToCell(y * 16 + 15); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: choose(code); return true;
+    default: return false;  // Space clicks the cell as a button does
+    }
+}
+
 bool CordFrm::eventFilter(QObject* watched, QEvent* event)
 {
     if ((watched == Combo1 || watched == parentWidget()) && takeAccessKey(event))
         return true;
+    if (const int code = cellOf(watched); code >= 0) {
+        if (event->type() == QEvent::FocusIn)
+            pointAt(code);
+        else if (event->type() == QEvent::FocusOut)
+            hidePreview();
+        else if (event->type() == QEvent::KeyPress && cellKey(code, static_cast<QKeyEvent*>(event)))
+            return true;
+    }
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         if (watched == Label1) {
             hidePreview();

@@ -1,7 +1,8 @@
 // The character code table: the 255 single-byte codes of code page 932 as a 16 x 16 grid
 // drawn in a chosen font. Pointing at a cell shows it large with its code; clicking it
 // appends the character to the settings window's text, takes the table's font over, and
-// hides the table.
+// hides the table. From the keyboard, Tab reaches the grid, arrows move between its cells and
+// Enter or Space chooses one.
 #pragma once
 
 #include "ui/common/MdiChild.h"
@@ -58,12 +59,17 @@ private:
     void pointAt(int code);
     void hidePreview();
     void choose(int code);
+    int cellOf(const QObject* watched) const;
+    void moveToCell(int code);
+    // Arrows, Home and End move between the cells, Enter chooses; true when `key` was one.
+    bool cellKey(int code, const QKeyEvent* key);
     QString selectedFont() const;
     bool isAccessKey(const QKeyEvent* event) const;
     // フォント(&F) takes the focus to the font box; true when `event` was that key.
     bool takeAccessKey(QEvent* event);
 
     MainFrm& m_main;
+    int m_current = 0x41;  // the grid's cell in the tab order
 };
 
 }  // namespace kalvetra

@@ -19,6 +19,13 @@ public:
     QSize innerSize() const;
     int borderWidth() const { return m_border; }
 
+    // Device pixels per pixel of the screen the view is on, rounded: above 1 its owner may
+    // give it a sharp drawing of what the surface holds.
+    int sharpFactor() const;
+    // `sharp` (device pixel ratio sharpFactor()) stands for the surface's present content on
+    // screen until the surface is drawn on again.
+    void showSharp(const QImage& sharp);
+
 signals:
     void resized();
 
@@ -29,6 +36,8 @@ protected:
 private:
     Surface m_surface;
     int m_border = 2;
+    QImage m_sharp;
+    qint64 m_sharpOf = 0;  // the surface image's cache key when m_sharp was made
 };
 
 }  // namespace kalvetra

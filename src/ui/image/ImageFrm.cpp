@@ -41,7 +41,8 @@ const QString OpenFilter = QStringLiteral(
     "イメージファイル(jpeg,bmp,ico,cur,rle,wmf,emf)|*.jpg;*.jpeg;*.bmp;*.ico;*.cur;*.rle;*.wmf;*.emf|"
     "JPEG(*.jpeg,*.jpg)ファイル|*.jpeg;*.jpg|ビットマップ(*.bmp)|*.bmp|アイコン(*.ico)|*.ico|"
     "カーソル ファイル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|"
-    "拡張メタファイル(*.emf)|*.emf");
+    "拡張メタファイル(*.emf)|*.emf|"
+    "PNG(*.png)|*.png|すべてのファイル(*.*)|*");
 const QString SaveFilter = QStringLiteral(
     "ビットマップ(*.bmp)|*.bmp|JPEG(*.jpg)|*.jpg|PNG(*.png)|*.png|SVG(*.svg)|*.svg|PDF(*.pdf)|*.pdf|"
     "アイコン(*.ico)|*.ico|カーソル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|"
@@ -198,6 +199,9 @@ void ImageFrm::PrintFont()
             canvas.setPicture(*picture);
     m_shown = {CanvasDrawing::Lettering::Full, settings, m_main.selectedType(), Point{textX, textY}};
     drawPrintFont(canvas, settings, m_shown.type, m_shown.anchor, Engine::Fast, m_renderer);
+    if (const int k = Picture1->sharpFactor(); k > 1)
+        Picture1->showSharp(
+            sharpPrintFont(canvas, settings, m_shown.type, m_shown.anchor, Engine::Fast, m_sharpRenderer, k));
     m_paintFromDrawing = true;
     Picture1->update();
     Timer1.start(ThrottleMilliseconds);

@@ -135,6 +135,7 @@ private:
     imagefile::PictureCache m_backgroundPicture;  // read again only when the file changes
     ImageWriter m_writeImage;
     DecorationRenderer m_renderer;
+    DecorationRenderer m_sharpRenderer;  // the canvas on a screen of several device pixels a pixel
     QList<QMenu*> m_menus;
     CanvasDrawing m_shown;  // what the canvas shows, to draw it again on a transparent background
     bool m_paintFromDrawing = false;  // the canvas repaints because we drew, not because it was uncovered

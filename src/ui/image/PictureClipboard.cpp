@@ -1,6 +1,7 @@
 #include "PictureClipboard.h"
 
 #include "imagefile/ImageSave.h"
+#include "imagefile/JpegWriter.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -18,6 +19,10 @@ QMimeData* pictureMimeData(const QImage& picture, const QImage& opaque)
         imagefile::encodeImage(imagefile::ImageFormat::Png, picture, imagefile::ReferenceDevice::screen());
     if (!png.isEmpty())
         data->setData(QString::fromLatin1(PngMimeType), png);
+    // JPEG as the program writes its files (quality 100, full colour), not Qt's default.
+    const QByteArray jpeg = imagefile::encodeJpeg(opaque);
+    if (!jpeg.isEmpty())
+        data->setData(QStringLiteral("image/jpeg"), jpeg);
     data->setImageData(opaque);
     return data;
 }

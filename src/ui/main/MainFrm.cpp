@@ -92,9 +92,7 @@ MainFrm::~MainFrm() = default;
 void MainFrm::buildControls()
 {
     Toolbar1 = new QToolBar(this);
-    // Along the top edge as far as the 幅 frame, which starts just below the edge: no
-    // control lies under the toolbar's empty end.
-    Toolbar1->setGeometry(twipsRect(0, 0, 3720, 360));
+    Toolbar1->setGeometry(twipsRect(0, 0, 6990, 360));
     Toolbar1->setIconSize(QSize(16, 16));
 
     label(this, QStringLiteral("文字列(&C):"), twipsRect(120, 480, 810, 180));
@@ -118,7 +116,7 @@ void MainFrm::buildControls()
         box.setWidth(std::max(box.width(), Text2[i]->fontMetrics().horizontalAdvance(QStringLiteral("500")) + 12));
         Text2[i]->setGeometry(box);
         Text2[i]->installEventFilter(this);
-        // Just below the number box, which the design let the slider's top edge run into.
+        // NOTE: 30 twips lower than designed, where the number box above would overlap it.
         Slider1[i] = slider(frame1, twipsRect(120, tops[i] + 270, 3255, 255), ranges[i][0], ranges[i][1],
                             i == 2 ? 0 : 10, ranges[i][2], ranges[i][3]);
     }
@@ -146,20 +144,13 @@ void MainFrm::buildControls()
     Check3->setGeometry(twipsRect(120, 3000, 2775, 180));
 
     QGroupBox* frame2 = frame(this, QStringLiteral("幅"), twipsRect(3720, 40, 3135, 1215));
-    // The sliders start after the longest caption (the design's captions were narrower).
+    // NOTE: the sliders start 60 twips right of the design, clear of their labels' captions.
     Label3[0] = label(frame2, QStringLiteral("縁取り(&O):"), twipsRect(120, 200, 765, 180));
+    Slider2[0] = slider(frame2, twipsRect(1020, 200, 1875, 255), 1, 30, 5, 3, 2);
     Label3[1] = label(frame2, QStringLiteral("影位置(&A):"), twipsRect(120, 495, 810, 180));
+    Slider2[1] = slider(frame2, twipsRect(1020, 500, 1875, 255), 0, 20, 9, 3, 2);
+    Slider2[2] = slider(frame2, twipsRect(1020, 795, 1875, 255), 0, 20, 5, 3, 2);
     Label3[2] = label(frame2, QStringLiteral("立体幅(&L):"), twipsRect(120, 795, 780, 180));
-    const int sliderLeft = std::max({twipsToPixels(960), Label3[0]->geometry().right() + 3,
-                                     Label3[1]->geometry().right() + 3, Label3[2]->geometry().right() + 3});
-    auto widthSlider = [&](int top, int min, int max, int value) {
-        QSlider* s = slider(frame2, twipsRect(960, top, 1935, 255), min, max, value, 3, 2);
-        s->setGeometry(sliderLeft, s->y(), s->width(), s->height());
-        return s;
-    };
-    Slider2[0] = widthSlider(200, 1, 30, 5);
-    Slider2[1] = widthSlider(500, 0, 20, 9);
-    Slider2[2] = widthSlider(795, 0, 20, 5);
     Label3[1]->hide();
     Slider2[1]->hide();
 
@@ -194,10 +185,10 @@ void MainFrm::buildControls()
     auto* background = new QPushButton(QStringLiteral("背景画"), frame5);
     background->setGeometry(twipsRect(2280, 240, 735, 250));
     Command2 = background;
-    // Below 背景画, in the one place of the frame that no colour takes: the shadow colour's
-    // place is shown with 影付き.
+    // In the free row between 背景画 and ⑤: the shadow colour's place is taken while 影付き
+    // is checked.
     gradientButton = new QPushButton(QStringLiteral("グラデ..."), frame5);
-    gradientButton->setGeometry(twipsRect(2280, 495, 735, 210));
+    gradientButton->setGeometry(twipsRect(2280, 495, 735, 225));
     gradientButton->setToolTip(QStringLiteral("グラデーション"));
 
     // The save buffer of the image windows, below the visible part of the window.
@@ -501,7 +492,15 @@ void MainFrm::storeCheck(Check check, int value)
 
 void MainFrm::storeFontName(const QString& name)
 {
-    const std::optional<qsizetype> i = fontListIndex(fontListItems(), name);
+    std::optional<qsizetype> i = fontListIndex(fontListItems(), name);
+    if (!i && fontListIndex(acceptedFontNames(m_families), name)) {
+        // A name the list leaves out as a face of another entry (Qt's "Sans Serif") still
+        // loads: it gets an entry of its own, in its place.
+        const QStringList items = fontListItems();
+        i = std::lower_bound(items.begin(), items.end(), name, fontListOrder) - items.begin();
+        const QSignalBlocker blocker(Combo1);
+        Combo1->insertItem(static_cast<int>(*i), name);
+    }
     if (!i)
         return;
     // The entry shows the name as it was given: the family in the language a settings file
@@ -527,6 +526,9 @@ std::optional<QString> MainFrm::fontListEntry(const QString& name) const
 {
     if (const std::optional<qsizetype> i = fontListIndex(fontListItems(), name))
         return Combo1->itemText(static_cast<int>(*i));
+    // A face the list leaves out as another entry's (Qt's "Sans Serif") gets an entry when stored.
+    if (fontListIndex(acceptedFontNames(m_families), name))
+        return name;
     return std::nullopt;
 }
 
@@ -542,6 +544,7 @@ void MainFrm::fillFontList(const QStringList& families)
 {
     // Adding names selects nothing and runs no handler, as the list's AddItem does.
     const QSignalBlocker blocker(Combo1);
+    m_families = families;
     Combo1->clear();
     Combo1->addItems(fontListNames(families));
     Combo1->setCurrentIndex(-1);

@@ -202,11 +202,13 @@ private:
     PictureLoader m_loadPicture;
     DecorationRenderer m_previewRenderer;
     DecorationRenderer m_guideRenderer;
+    DecorationRenderer m_sharpRenderer;  // the preview on a screen of several device pixels a pixel
     QList<QMenu*> m_menus;
     QList<QWidget*> m_tabOrder;  // the focusable controls and labels, in tab order
     bool m_unloaded = false;
     LayerGradients m_gradients{};
     std::array<int, ExtraCount> m_extras{};
+    QStringList m_families;  // the installed families the font list was made from
 };
 
 }  // namespace kalvetra

@@ -39,16 +39,19 @@ const QString PictureFilter = QStringLiteral(
     "イメージファイル(jpeg,bmp,ico,cur,rle,wmf,emf)|*.jpg;*.jpeg;*.bmp;*.ico;*.cur;*.rle;*.wmf;*.emf|"
     "JPEGファイル(*.jpg,*.jpeg)|*.jpg;*.jpeg|ビットマップ(*.bmp)|*.bmp|アイコン(*.ico)|*.ico|"
     "カーソル ファイル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|"
-    "拡張メタファイル(*.emf)|*.emf");
+    "拡張メタファイル(*.emf)|*.emf|"
+    "PNG(*.png)|*.png|すべてのファイル(*.*)|*");
 const QString RelatedFilter = QStringLiteral(
     "関連ファイル(ini,jpeg,bmp,ico,cur,rle,wmf,emf)|*.ini;*.jpg;*.jpeg;*.bmp;*.ico;*.cur;*.rle;*.wmf;*.emf|"
     "文字設定ファイル(*.ini)|*.ini|JPEG(*.jpg,*.jpeg)ファイル|*.jpg;*.jpeg|ビットマップ(*.bmp)|*.bmp|"
     "アイコン(*.ico)|*.ico|カーソル ファイル(*.cur)|*.cur|run-length エンコード ファイル(*.rle)|*.rle|"
-    "メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf");
+    "メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf|"
+    "PNG(*.png)|*.png|すべてのファイル(*.*)|*");
 const QString BackgroundFilter = QStringLiteral(
     "イメージファイル(jpeg,bmp,ico,cur,rle,wmf,emf)|*.jpeg;*.jpg;*.bmp;*.ico;*.cur;*.rle;*.wmf;*.emf|"
     "ビットマップ(*.bmp)|*.bmp|アイコン(*.ico)|*.ico|カーソル ファイル(*.cur)|*.cur|"
-    "run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf");
+    "run-length エンコード ファイル(*.rle)|*.rle|メタファイル(*.wmf)|*.wmf|拡張メタファイル(*.emf)|*.emf|"
+    "PNG(*.png)|*.png|すべてのファイル(*.*)|*");
 
 // The hourglass over the window for the length of a command.
 class Hourglass {
@@ -129,6 +132,8 @@ void MainFrm::DrawPreview()
     in.letterSpacing = extra(Extra::LetterSpacing);
     in.type = selectedType();
     ::kalvetra::DrawPreview(Picture1->surface(), in, Engine::Fast, m_previewRenderer);
+    if (const int k = Picture1->sharpFactor(); k > 1)
+        Picture1->showSharp(sharpPreview(Picture1->surface(), in, Engine::Fast, m_sharpRenderer, k));
     Picture1->update();
 }
 
@@ -144,6 +149,8 @@ void MainFrm::DrawColorGuide()
     in.windowBackground = palette().color(QPalette::Window);
     in.labelFont = font();
     const LabelColors labels = ::kalvetra::DrawColorGuide(Picture2->surface(), in, Engine::Fast, m_guideRenderer);
+    if (const int k = Picture2->sharpFactor(); k > 1)
+        Picture2->showSharp(sharpColorGuide(Picture2->surface(), in, Engine::Fast, m_sharpRenderer, k));
     for (size_t k = 0; k < labels.size(); ++k)
         if (labels[k]) {
             QPalette pal = Label2[k]->palette();
