@@ -13,12 +13,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <variant>
 #include <vector>
 
 namespace kalvetra::cli {
@@ -76,6 +78,31 @@ QString pictureProblem(imagefile::PictureError error)
     case PictureError::Damaged: return QStringLiteral("the picture is damaged");
     default: return QStringLiteral("not a picture");
     }
+}
+
+// A text file's text, or why it cannot be had. UTF-8 with or without its mark; the line ends
+// (LF, CR LF) stay in the text, where the layout takes either as a line break.
+constexpr qint64 MaxTextFileBytes = 1 << 20;
+
+std::variant<QString, QString> readTextFile(const QString& path)
+{
+    auto refused = [](const QString& reason) { return std::variant<QString, QString>(std::in_place_index<1>, reason); };
+    if (const QString problem = settingsFileProblem(path); !problem.isEmpty())
+        return refused(problem);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refused(systemReason(EACCES));
+    // NOTE: read one byte more than allowed, so that a file that grows is still caught.
+    const QByteArray bytes = file.read(MaxTextFileBytes + 1);
+    if (bytes.size() > MaxTextFileBytes)
+        return refused(say(QStringLiteral("larger than 1 MiB"), QStringLiteral("1 MiB を超えています")));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return refused(say(QStringLiteral("not UTF-8 text"), QStringLiteral("UTF-8 のテキストではありません")));
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return std::variant<QString, QString>(std::in_place_index<0>, text);
 }
 
 }  // namespace
@@ -209,6 +236,17 @@ int runRender(const RenderOptions& options, QTextStream& err, bool standardOutpu
     if (const QString problem = outputProblem(o.output, standardOutputOpen); !problem.isEmpty()) {
         err << cannotWrite(o.output, problem) << "\n";
         return WriteFailed;
+    }
+    if (!o.textFile.isEmpty()) {
+        const auto text = readTextFile(o.textFile);
+        if (text.index() == 1) {
+            err << say(QStringLiteral("kalvetra-render: %1: cannot read the text file (%2)"),
+                       QStringLiteral("kalvetra-render: %1: テキスト ファイルを読めません (%2)"))
+                       .arg(o.textFile, std::get<1>(text))
+                << "\n";
+            return BadInput;
+        }
+        o.settings.DrawText = std::get<0>(text);
     }
 
     QImage picture;

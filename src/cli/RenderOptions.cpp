@@ -198,6 +198,7 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
     SettingOverrides& set = o.overrides;
     std::optional<imagefile::ImageFormat> format;
     bool haveText = false;
+    bool textGiven = false;
     Parser p{arguments, 0, std::nullopt};
 
     for (p.index = 0; p.index < arguments.size() && !p.error; ++p.index) {
@@ -207,8 +208,35 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         } else if (arg == u"--text") {
             if (const auto v = p.value(arg)) {
                 o.settings.DrawText = *v;
+                haveText = textGiven = true;
+            }
+        } else if (arg == u"--text-file") {
+            if (const auto v = p.value(arg)) {
+                o.textFile = *v;
                 haveText = true;
             }
+        } else if (arg == u"--align") {
+            if (const auto v = p.value(arg)) {
+                const QString name = v->toLower();
+                if (name == u"left" || name == u"top")
+                    set.extras[static_cast<size_t>(Extra::Align)] = 0;
+                else if (name == u"center" || name == u"centre" || name == u"middle")
+                    set.extras[static_cast<size_t>(Extra::Align)] = 1;
+                else if (name == u"right" || name == u"bottom")
+                    set.extras[static_cast<size_t>(Extra::Align)] = 2;
+                else
+                    p.fail(say(QStringLiteral("--align: \"%1\" is not left, center or right (top, middle or bottom)"),
+                               QStringLiteral("--align: \"%1\" は left、center、right (top、middle、bottom) のどれでもありません"))
+                               .arg(*v));
+            }
+        } else if (arg == u"--line-spacing") {
+            if (const auto v = p.integerIn(arg, 50, 300))
+                set.extras[static_cast<size_t>(Extra::LineSpacing)] = *v;
+        } else if (arg == u"--letter-spacing") {
+            if (const auto v = p.integerIn(arg, -200, 200))
+                set.extras[static_cast<size_t>(Extra::LetterSpacing)] = *v;
+        } else if (arg == u"--tate-chu-yoko") {
+            set.extras[static_cast<size_t>(Extra::TateChuYoko)] = 1;
         } else if (arg == u"-o" || arg == u"--output") {
             if (const auto v = p.value(arg))
                 o.output = *v;
@@ -276,7 +304,9 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 if (*text == u"square" || *text == u"round")
                     set.extras[static_cast<size_t>(Extra::RingShape)] = *text == u"round" ? 1 : 0;
                 else
-                    p.fail(QStringLiteral("--ring-shape: \"%1\" is not square or round").arg(*text));
+                    p.fail(say(QStringLiteral("--ring-shape: \"%1\" is not square or round"),
+                               QStringLiteral("--ring-shape: \"%1\" は square でも round でもありません"))
+                               .arg(*text));
             }
         } else if (arg == u"--canvas") {
             if (const auto text = p.value(arg)) {
@@ -357,6 +387,9 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         return o;
     if (!haveText)
         return ParseError{say(QStringLiteral("--text is missing"), QStringLiteral("--text がありません"))};
+    if (!o.textFile.isEmpty() && textGiven)
+        return ParseError{say(QStringLiteral("--text and --text-file cannot both be given"),
+                              QStringLiteral("--text と --text-file は一緒に指定できません"))};
     if (o.output.isEmpty())
         return ParseError{say(QStringLiteral("-o OUTPUT is missing"), QStringLiteral("-o 出力先 がありません"))};
     // --format names the format of standard output (PNG unless given), and of a file whatever
@@ -387,6 +420,7 @@ QString usageText()
 {
     return QStringLiteral(
         "usage: kalvetra-render --text TEXT -o OUT.png|.jpg|.jpeg|.bmp|.wmf|.emf|.svg|.pdf [options]\n"
+        "       kalvetra-render --text-file FILE -o OUT [options]\n"
         "       kalvetra-render --text TEXT -o - [--format png|jpg|bmp|wmf|emf|svg|pdf] [options]\n"
         "       kalvetra-render [options] --save-settings FILE\n"
         "\n"
@@ -396,6 +430,13 @@ QString usageText()
         "                           given here override it, wherever they stand\n"
         "  --save-settings FILE     write the settings into FILE as Kalvetra saves them,\n"
         "                           keeping its other sections; -o may then be left out\n"
+        "  --text TEXT              the text; line breaks in it start new lines\n"
+        "  --text-file FILE         the text from a UTF-8 file (CR LF or LF line ends)\n"
+        "  --align left|center|right  lines aligned within the block (default center;\n"
+        "                           top, middle, bottom name the same in vertical writing)\n"
+        "  --line-spacing 50..300   baseline distance in percent of the line height (100)\n"
+        "  --letter-spacing -200..200  pixels added to each character's advance (0)\n"
+        "  --tate-chu-yoko          vertical writing: 1-2 digits, !? and !! upright in one cell\n"
         "  --type 0..4              0 立体縁取り, 1 三重縁取り (default), 2 二重縁取り, 3 一重縁取り, 4 ノーマル\n"
         "  --font NAME              font face (default ＭＳ Ｐゴシック, drawn with IPAPGothic);\n"
         "                           one not installed keeps the default, with a warning\n"

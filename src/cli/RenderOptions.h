@@ -41,6 +41,7 @@ struct RenderOptions {
     StyleSettings settings;
     DecorationType type = DecorationType::TripleOutline;
     SettingOverrides overrides;
+    QString textFile;          // --text-file: read by runRender, in place of --text
     QString settingsFile;      // --settings
     QString saveSettingsFile;  // --save-settings
     QString output;  // a file, or StandardOutput

@@ -4,6 +4,7 @@
 #include "RealisedFont.h"
 #include "Rounding.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <mutex>
@@ -18,6 +19,17 @@ DecorationWidths widthsOf(const StyleSettings& s)
 }
 
 const QString PreviewSample = QStringLiteral("あA");
+
+// 字間 is in pixels at the set size: the sample, at 30 % of it (`previewSize`), has 30 % of
+// the spacing.
+TextLayout previewLayout(const PreviewInputs& in, float previewSize)
+{
+    TextLayout layout;
+    const double fullSize = leadingNumber(in.sizeText);
+    if (fullSize > 0)
+        layout.letterSpacing = in.letterSpacing * previewSize / fullSize;
+    return layout;
+}
 
 // A surface k times the size of `like`, holding its picture k times larger, cleared to `back`.
 Surface sharpSurface(const Surface& like, ColorValue back, int k)
@@ -37,6 +49,16 @@ QImage tagged(Surface& sharp, int k)
 }
 
 }  // namespace
+
+TextLayout textLayoutOf(const StyleSettings& settings)
+{
+    TextLayout layout;
+    layout.align = static_cast<TextLayout::Align>(std::clamp(settings.Align, 0, 2));
+    layout.lineSpacingPercent = settings.LineSpacing;
+    layout.letterSpacing = settings.LetterSpacing;
+    layout.tateChuYoko = settings.TateChuYoko;
+    return layout;
+}
 
 LayerPlan scaledPlan(const LayerPlan& plan, int k)
 {
@@ -67,6 +89,7 @@ QImage sharpPrintFont(const Surface& canvas, const StyleSettings& settings, Deco
     Surface sharp = sharpSurface(canvas, settings.Colors[BackgroundSlot], k);
     StyleSettings larger = settings;
     larger.FontSize *= static_cast<float>(k);
+    larger.LetterSpacing *= k;  // pixels, as the rings are
     const PreparedDrawing d = preparePrintFont(settings, type, anchor);
     renderer.draw(sharp.image(), shapeForSettings(larger, larger.DrawText), scaledPlan(d.plan, k), settings.Colors,
                   settings.Gradients, engine);
@@ -82,28 +105,35 @@ QImage sharpPreview(const Surface& preview, const PreviewInputs& in, Engine engi
     widths.twiceDraw = s.TwiceDraw != 0;
     LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
     plan.form = in.ringForm;
+    TextLayout layout = previewLayout(in, s.FontSize);
+    layout.letterSpacing *= k;
     s.FontSize *= static_cast<float>(k);
-    renderer.draw(sharp.image(), shapeForSettings(s, PreviewSample), scaledPlan(plan, k), in.colors, in.gradients,
-                  engine);
+    renderer.draw(sharp.image(), shapeForSettings(s, PreviewSample, layout), scaledPlan(plan, k), in.colors,
+                  in.gradients, engine);
     return tagged(sharp, k);
 }
 
 TextShape shapeForSettings(const StyleSettings& settings, const QString& text)
 {
-    // The same font and text give the same outline (and the same id, so the renderer keeps
-    // its mask): a redraw in other colours or at another place shapes nothing.
+    return shapeForSettings(settings, text, textLayoutOf(settings));
+}
+
+TextShape shapeForSettings(const StyleSettings& settings, const QString& text, const TextLayout& layout)
+{
+    // The same font, text and layout give the same outline (and the same id, so the renderer
+    // keeps its mask): a redraw in other colours or at another place shapes nothing.
     static std::mutex mutex;
-    static std::deque<std::tuple<LogFont, QString, TextShape>> recent;
+    static std::deque<std::tuple<LogFont, QString, TextLayout, TextShape>> recent;
     const LogFont logFont = MakeFont(settings);
     {
         const std::lock_guard lock(mutex);
-        for (const auto& [font, string, shape] : recent)
-            if (font == logFont && string == text)
+        for (const auto& [font, string, laidOut, shape] : recent)
+            if (font == logFont && string == text && laidOut == layout)
                 return shape;
     }
-    TextShape shape = shapeText(realiseFont(logFont), text);
+    TextShape shape = shapeText(realiseFont(logFont), text, layout);
     const std::lock_guard lock(mutex);
-    recent.emplace_front(logFont, text, shape);
+    recent.emplace_front(logFont, text, layout, shape);
     if (recent.size() > 4)
         recent.pop_back();
     return shape;
@@ -166,7 +196,8 @@ void DrawPreview(Surface& preview, const PreviewInputs& in, Engine engine, Decor
     // N comes from the full size in the size box, not from the preview's 30 %.
     LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
     plan.form = in.ringForm;
-    renderer.draw(preview.image(), shapeForSettings(s, PreviewSample), plan, in.colors, in.gradients, engine);
+    renderer.draw(preview.image(), shapeForSettings(s, PreviewSample, previewLayout(in, s.FontSize)), plan, in.colors,
+                  in.gradients, engine);
 }
 
 }  // namespace kalvetra

@@ -44,6 +44,7 @@ struct PreviewInputs {
     DecorationWidths widths;          // Slider2(0..2), Check2 (twiceDraw is taken from the check)
     ColorSlots colors{};              // Command1(0) .. Command1(5)
     LayerGradients gradients{};       // the gradients of ② .. ⑤
+    int letterSpacing = 0;            // 字間 at the set size; the sample shows it at its size
     DecorationType type = DecorationType::None;
     RingForm ringForm = RingForm::Square;
 };
@@ -62,7 +63,12 @@ QImage sharpPrintFont(const Surface& canvas, const StyleSettings& settings, Deco
 QImage sharpPreview(const Surface& preview, const PreviewInputs& inputs, Engine engine, DecorationRenderer& renderer,
                     int k);
 
-// Text shape of a record (MakeFont, the realised font, the laid-out text).
+// How a record sets the lines of its text (揃え, 行間, 字間, 縦中横).
+TextLayout textLayoutOf(const StyleSettings& settings);
+
+// Text shape of a record (MakeFont, the realised font, the text laid out as the record or
+// `layout` says).
 TextShape shapeForSettings(const StyleSettings& settings, const QString& text);
+TextShape shapeForSettings(const StyleSettings& settings, const QString& text, const TextLayout& layout);
 
 }  // namespace kalvetra

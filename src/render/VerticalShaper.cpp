@@ -11,6 +11,7 @@
 #include <hb-ot.h>
 #include <hb.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -110,7 +111,8 @@ struct Run {
     int start = 0;
     int length = 0;
     bool upright = false;
-    QRawFont face;  // upright runs: the face that has every character of the run
+    bool cell = false;  // tate-chu-yoko: the run stands side by side in one upright cell
+    QRawFont face;      // upright runs: the face that has every character of the run
 };
 
 char32_t characterAt(const QString& text, int i, int& units)
@@ -123,12 +125,20 @@ char32_t characterAt(const QString& text, int i, int& units)
     return text[i].unicode();
 }
 
-std::vector<Run> splitRuns(const QFont& font, const QRawFont& primary, const QString& text)
+std::vector<Run> splitRuns(const QFont& font, const QRawFont& primary, const QString& text,
+                           const std::vector<std::pair<int, int>>& cells)
 {
     std::vector<Run> runs;
     std::map<char32_t, QRawFont> faces;  // the text's characters looked up once each
+    auto cell = cells.begin();
     int i = 0;
     while (i < text.size()) {
+        if (cell != cells.end() && cell->first == i) {
+            runs.push_back({i, cell->second, false, true, QRawFont()});
+            i += cell->second;
+            ++cell;
+            continue;
+        }
         int units = 1;
         const char32_t c = characterAt(text, i, units);
         const bool upright = standsUprightInVerticalText(c);
@@ -139,8 +149,9 @@ std::vector<Run> splitRuns(const QFont& font, const QRawFont& primary, const QSt
                 it = faces.emplace(c, faceFor(font, primary, c)).first;
             face = it->second;
         }
-        if (runs.empty() || runs.back().upright != upright || (upright && !(runs.back().face == face)))
-            runs.push_back({i, 0, upright, face});
+        if (runs.empty() || runs.back().cell || runs.back().upright != upright ||
+            (upright && !(runs.back().face == face)))
+            runs.push_back({i, 0, upright, false, face});
         runs.back().length += units;
         i += units;
     }
@@ -151,7 +162,7 @@ std::vector<Run> splitRuns(const QFont& font, const QRawFont& primary, const QSt
 // line frame a glyph lies a quarter turn counter-clockwise, so that the final turn of the
 // line by 270 degrees stands it up.
 double addUprightRun(std::vector<QPainterPath>& paths, const ShapingFont& shaping, const QString& text, const Run& run,
-                     double penAlongLine, bool embolden, bool italic)
+                     double penAlongLine, double spacing, bool embolden, bool italic)
 {
     hb_buffer_t* buffer = hb_buffer_create();
     hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(text.utf16()), static_cast<int>(text.size()),
@@ -178,6 +189,9 @@ double addUprightRun(std::vector<QPainterPath>& paths, const ShapingFont& shapin
         const QTransform place(0, -1, 1, 0, penAlongLine + oy, -ox);
         glyphs.addPath(place.map(glyph));
         pen += -positions[g].y_advance / 64.0;
+        // Spacing goes between characters: after the last glyph of each cluster.
+        if (spacing != 0.0 && (g + 1 == count || infos[g + 1].cluster != infos[g].cluster))
+            pen += spacing;
     }
     hb_buffer_destroy(buffer);
 
@@ -194,9 +208,57 @@ double addUprightRun(std::vector<QPainterPath>& paths, const ShapingFont& shapin
     return pen;
 }
 
+// A tate-chu-yoko cell: the run set as horizontal text, upright, centred across the column
+// and in a cell one em long; squeezed across when it is wider than the em.
+double addCell(std::vector<QPainterPath>& paths, const QFont& font, const QString& part, double penAlongLine)
+{
+    const QFontMetricsF metrics(font);
+    const double em = font.pixelSize() > 0 ? font.pixelSize() : metrics.ascent() + metrics.descent();
+    const double width = metrics.horizontalAdvance(part);
+    const double squeeze = width > em ? em / width : 1.0;
+    QPainterPath upright;
+    upright.setFillRule(Qt::WindingFill);
+    upright.addText(QPointF(0, 0), font, part);
+    // Vertical frame (vx across, vy down the column) -> line frame (vy, -vx), as upright glyphs.
+    const double baseline = penAlongLine + em / 2 + (metrics.ascent() - metrics.descent()) / 2;
+    paths.push_back(QTransform(0, -squeeze, 1, 0, baseline, squeeze * width / 2).map(upright));
+    return em;
+}
+
+bool isHalfWidthDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isExclamationOrQuestion(QChar c)
+{
+    return c == u'!' || c == u'?';
+}
+
 }  // namespace
 
-VerticalLine layoutVerticalLine(const QFont& font, const QString& text)
+std::vector<std::pair<int, int>> tateChuYokoRuns(const QString& text)
+{
+    std::vector<std::pair<int, int>> runs;
+    int i = 0;
+    while (i < text.size()) {
+        const bool digit = isHalfWidthDigit(text[i]);
+        if (!digit && !isExclamationOrQuestion(text[i])) {
+            ++i;
+            continue;
+        }
+        int end = i + 1;
+        while (end < text.size() && (digit ? isHalfWidthDigit(text[end]) : isExclamationOrQuestion(text[end])))
+            ++end;
+        // Longer runs stay as they are: three digits no longer fit one cell.
+        if (digit ? end - i <= 2 : end - i == 2)
+            runs.emplace_back(i, end - i);
+        i = end;
+    }
+    return runs;
+}
+
+VerticalLine layoutVerticalLine(const QFont& font, const QString& text, double spacing, bool tateChuYoko)
 {
     VerticalLine line;
     const QFontMetricsF metrics(font);
@@ -206,22 +268,32 @@ VerticalLine layoutVerticalLine(const QFont& font, const QString& text)
     const QRawFont primary = shapingFontFor(font).raw();
     std::vector<QPainterPath> pieces;
     double pen = 0.0;
-    for (const Run& run : splitRuns(font, primary, text)) {
-        if (run.upright) {
+    QFont lyingFont = font;
+    if (spacing != 0.0)
+        lyingFont.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+    const QFontMetricsF lyingMetrics(lyingFont);
+    const std::vector<std::pair<int, int>> cells = tateChuYoko ? tateChuYokoRuns(text) : std::vector<std::pair<int, int>>{};
+    for (const Run& run : splitRuns(font, primary, text, cells)) {
+        if (run.cell) {
+            pen += addCell(pieces, font, text.mid(run.start, run.length), pen) + spacing;
+        } else if (run.upright) {
             const ShapingFont& shaping = run.face == primary ? shapingFontFor(font) : shapingFontFor(run.face);
             const bool embolden = font.weight() >= QFont::DemiBold && shaping.raw().weight() < QFont::DemiBold;
             // The raw font of a face without italic is upright; slant it ourselves.
             const bool slant = font.italic() && shaping.raw().style() == QFont::StyleNormal;
-            pen += addUprightRun(pieces, shaping, text, run, pen, embolden, slant);
+            pen += addUprightRun(pieces, shaping, text, run, pen, spacing, embolden, slant);
         } else {
             const QString part = text.mid(run.start, run.length);
             QPainterPath lying;
             lying.setFillRule(Qt::WindingFill);
-            lying.addText(QPointF(pen, line.sidewaysBaseline), font, part);
+            lying.addText(QPointF(pen, line.sidewaysBaseline), lyingFont, part);
             pieces.push_back(lying);
-            pen += metrics.horizontalAdvance(part);
+            pen += lyingMetrics.horizontalAdvance(part);
         }
     }
+    // The spacing after the last character is not part of the line.
+    if (spacing != 0.0 && !text.isEmpty())
+        pen = std::max(0.0, pen - spacing);
     line.length = pen;
     const QTransform centre = QTransform::fromTranslate(-pen / 2, 0);
     for (QPainterPath& p : pieces)

@@ -183,7 +183,8 @@ INSTANTIATE_TEST_SUITE_P(
                     GlyphCase{"dot_inside_the_extruded_ring", ".", DecorationType::SolidOutline, 10, 20},
                     GlyphCase{"vertical_writing", "字ー", DecorationType::DoubleOutline, 5, 5, true},
                     GlyphCase{"angle_and_underline", "g", DecorationType::SingleOutline, 6, 5, false, 30, true},
-                    GlyphCase{"plain_face_drawn_twice", "亀", DecorationType::Normal, 5, 5, false, 0, false, true}),
+                    GlyphCase{"plain_face_drawn_twice", "亀", DecorationType::Normal, 5, 5, false, 0, false, true},
+                    GlyphCase{"two_lines_turned_as_one_block", "字\nあい", DecorationType::TripleOutline, 4, 5, false, 30}),
     [](const testing::TestParamInfo<GlyphCase>& info) { return std::string(info.param.name); });
 
 TEST(VectorLettering, LayersAreNamedFromTheOutsideInWithTheirColours)

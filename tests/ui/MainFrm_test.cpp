@@ -533,7 +533,7 @@ TEST_F(SettingsWindow, TheRingShapeOverlapsNoControlAndThePreviewAndGuideFollowI
     EXPECT_NE(preview(), squarePreview);
     EXPECT_NE(guide(), squareGuide);
     // The access key reaches the control; 角 draws as before.
-    QTest::keyClick(w.get(), Qt::Key_K, Qt::AltModifier);
+    QTest::keyClick(w.get(), Qt::Key_N, Qt::AltModifier);
     EXPECT_TRUE(QApplication::focusWidget() == w->Option2[0] || QApplication::focusWidget() == w->Option2[1]);
     QTest::mouseClick(w->Option2[0], Qt::LeftButton);
     EXPECT_EQ(w->extra(Extra::RingShape), 0);

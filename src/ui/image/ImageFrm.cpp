@@ -362,7 +362,8 @@ void ImageFrm::reportSaveFailure(int number, const QString& reason)
 bool ImageFrm::MNU_F_S_Click()
 {
     FileDialogRequest request;
-    request.fileName = settings.DrawText;
+    // The lines of a text of several lines, side by side: a line break makes no file name.
+    request.fileName = splitTextLines(settings.DrawText).join(u' ');
     request.filter = SaveFilter;
     request.defaultExtension = QStringLiteral("bmp");
     FileDialogResult result = m_dialogs.saveFile(this, request);

@@ -4,6 +4,7 @@
 
 #include "RecentFilesMenu.h"
 #include "SettingsUndo.h"
+#include "TextLinesEditor.h"
 
 #include "render/FontFamilies.h"
 #include "render/FontSubstitution.h"
@@ -23,6 +24,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSlider>
+#include <QSpinBox>
 #include <QToolBar>
 
 #include <algorithm>
@@ -31,9 +33,12 @@ namespace kalvetra {
 namespace {
 
 // The client area as designed, and the height the window's load gives it (5000 twips outside,
-// less a caption and border), which leaves Picture3 below the visible area.
+// less a caption and border) with a row for the layout of the lines below the frames, which
+// still leaves Picture3 below the visible area.
 constexpr int ClientWidthTwips = 6990;
-constexpr int VisibleClientHeightTwips = 4635;
+constexpr int LayoutRowTopTwips = 4395;
+constexpr int LayoutRowHeightTwips = 300;
+constexpr int VisibleClientHeightTwips = 4785;
 
 QLabel* label(QWidget* parent, const QString& text, const QRect& r)
 {
@@ -131,10 +136,17 @@ void MainFrm::buildControls()
         Check1[c.index] = new CheckBox(QString::fromUtf16(c.text), frame1);
         Check1[c.index]->setGeometry(twipsRect(c.left, c.top, c.width, 180));
     }
+    // Beneath 縦書, which it belongs to.
+    tateChuYokoBox = new CheckBox(QStringLiteral("縦中横(&Y)"), frame1);
+    const QRect besideStrikeOut = twipsRect(2310, 2760, 975, 180);
+    tateChuYokoBox->setGeometry(QRect(besideStrikeOut.topLeft(),
+                                      QSize(std::max(besideStrikeOut.width(), tateChuYokoBox->sizeHint().width()),
+                                            besideStrikeOut.height())));
+    tateChuYokoBox->setToolTip(QStringLiteral("縦書で 1～2 桁の半角数字と !? !! を横に並べて 1 文字分に収めます"));
     Check3 = new CheckBox(QStringLiteral("中心のフォントを等倍描画"), frame1);
     Check3->setGeometry(twipsRect(120, 3000, 2775, 180));
     // Below the last row of the font's switches: the outline's corners.
-    label(frame1, QStringLiteral("縁の形(&K):"), twipsRect(120, 3240, 825, 180));
+    label(frame1, QStringLiteral("縁の形(&N):"), twipsRect(120, 3240, 825, 180));
     auto* ringGroup = new QButtonGroup(this);
     const char16_t* const ringCaptions[] = {u"角", u"丸"};
     for (int i = 0; i < 2; ++i) {
@@ -198,6 +210,51 @@ void MainFrm::buildControls()
 
     for (SurfaceView* view : {Picture1, Picture2, Picture3})
         view->setFocusPolicy(Qt::NoFocus);
+    buildLayoutRow();
+}
+
+void MainFrm::buildLayoutRow()
+{
+    // Left to right from the captions' own widths, so that no caption runs into a box.
+    int x = twipsToPixels(120);
+    const int top = twipsToPixels(LayoutRowTopTwips);
+    const int height = twipsToPixels(LayoutRowHeightTwips);
+    auto place = [&](QWidget* w, int width, int gapAfter) {
+        w->setGeometry(x, top, width, height);
+        x += width + gapAfter;
+    };
+    auto caption = [&](const QString& text) {
+        auto* l = new AccessLabel(text, this);
+        l->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+        place(l, l->sizeHint().width(), 3);
+    };
+    caption(QStringLiteral("揃え(&J):"));
+    alignBox = new QComboBox(this);
+    alignBox->addItems({QStringLiteral("左・上"), QStringLiteral("中央"), QStringLiteral("右・下")});
+    alignBox->setCurrentIndex(1);
+    alignBox->setToolTip(QStringLiteral("行の揃え (縦書では上・中央・下)"));
+    place(alignBox, alignBox->sizeHint().width(), 12);
+
+    caption(QStringLiteral("行間(&G):"));
+    lineSpacingBox = new QSpinBox(this);
+    lineSpacingBox->setRange(50, 300);
+    lineSpacingBox->setSingleStep(10);
+    lineSpacingBox->setValue(100);
+    lineSpacingBox->setSuffix(QStringLiteral("%"));
+    lineSpacingBox->setToolTip(QStringLiteral("行の間隔: フォントの行の高さに対するパーセント"));
+    place(lineSpacingBox, lineSpacingBox->sizeHint().width(), 12);
+
+    caption(QStringLiteral("字間(&K):"));
+    letterSpacingBox = new QSpinBox(this);
+    letterSpacingBox->setRange(-200, 200);
+    letterSpacingBox->setValue(0);
+    letterSpacingBox->setToolTip(QStringLiteral("文字の間隔 (ピクセル): マイナスで詰まります"));
+    place(letterSpacingBox, letterSpacingBox->sizeHint().width(), 12);
+
+    linesButton = new QPushButton(QStringLiteral("複数行(&M)..."), this);
+    linesButton->setToolTip(QStringLiteral("文字列を複数行で編集します (文字列欄では Ctrl+Enter で改行)"));
+    place(linesButton, std::min(linesButton->sizeHint().width(), twipsToPixels(ClientWidthTwips - 120) - x), 0);
+    linesEditor = new TextLinesEditor(Text1[0], this);
 }
 
 void MainFrm::buildMenus()
@@ -294,8 +351,11 @@ void MainFrm::setTabOrder()
     order << labelWith(QStringLiteral("文字列(&C):")) << Text1[0] << labelWith(QStringLiteral("フォント(&F):")) << Combo1
           << labelWith(QStringLiteral("サイズ(&S):")) << Text2[0] << Slider1[0] << labelWith(QStringLiteral("横幅(&W):"))
           << Text2[1] << Slider1[1] << labelWith(QStringLiteral("角度(&E):")) << Text2[2] << Slider1[2] << Check1[0]
-          << Check1[2] << Check1[4] << Check1[1] << Check1[3] << Check3 << labelWith(QStringLiteral("縁の形(&K):"))
-          << Option2[0] << Option2[1] << Label3[0] << Slider2[0] << Label3[1]
+          << Check1[2] << Check1[4] << Check1[1] << Check1[3] << tateChuYokoBox << Check3
+          << labelWith(QStringLiteral("縁の形(&N):")) << Option2[0] << Option2[1]
+          // The row of the lines' layout lies below the font frame.
+          << labelWith(QStringLiteral("揃え(&J):")) << alignBox << labelWith(QStringLiteral("行間(&G):")) << lineSpacingBox
+          << labelWith(QStringLiteral("字間(&K):")) << letterSpacingBox << linesButton << Label3[0] << Slider2[0] << Label3[1]
           << Slider2[1];
     for (QRadioButton* b : Option1)
         order << b;
@@ -426,9 +486,23 @@ void MainFrm::storeExtra(Extra extra, int value)
 
 void MainFrm::syncExtraControl(Extra extra)
 {
+    // Setting a control from here raises its handler, which finds the value already stored.
+    const int value = m_extras[static_cast<size_t>(extra)];
     switch (extra) {
     case Extra::RingShape:
-        Option2[static_cast<size_t>(m_extras[static_cast<size_t>(extra)] == 1 ? 1 : 0)]->setChecked(true);
+        Option2[static_cast<size_t>(value == 1 ? 1 : 0)]->setChecked(true);
+        break;
+    case Extra::Align:
+        alignBox->setCurrentIndex(value);
+        break;
+    case Extra::LineSpacing:
+        lineSpacingBox->setValue(value);
+        break;
+    case Extra::LetterSpacing:
+        letterSpacingBox->setValue(value);
+        break;
+    case Extra::TateChuYoko:
+        tateChuYokoBox->setValue(value);
         break;
     default:
         break;

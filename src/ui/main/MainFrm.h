@@ -28,6 +28,7 @@ class QPushButton;
 class QMenu;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 class QToolBar;
 
 namespace kalvetra {
@@ -35,6 +36,7 @@ namespace kalvetra {
 class GradientDialog;
 class RecentFilesMenu;
 class SettingsHistory;
+class TextLinesEditor;
 
 // Reads a picture file as the picture service does (empty optional when it cannot).
 using PictureLoader = std::function<std::optional<QImage>(const QString& path)>;
@@ -132,6 +134,16 @@ public:
     // While it is open. NOTE: a guarded pointer, not a `destroyed` handler: the dialog may go
     // as a child of this window, when this window is no longer a MainFrm.
     QPointer<GradientDialog> gradientDialog;
+    // How the lines of the text are set: 揃え, 行間 (percent of the line height), 字間
+    // (pixels), 縦中横; and the button that opens the larger editor of the text's lines.
+    QComboBox* alignBox = nullptr;
+    QSpinBox* lineSpacingBox = nullptr;
+    QSpinBox* letterSpacingBox = nullptr;
+    CheckBox* tateChuYokoBox = nullptr;
+    QPushButton* linesButton = nullptr;
+    TextLinesEditor* linesEditor = nullptr;
+    // Opens the larger editor beside the text box (the button, and Ctrl+Enter in the box).
+    void editTextLines();
     SurfaceView* Picture1 = nullptr;
     SurfaceView* Picture2 = nullptr;
     SurfaceView* Picture3 = nullptr;
@@ -176,6 +188,7 @@ protected:
 
 private:
     void buildControls();
+    void buildLayoutRow();
     void buildMenus();
     void connectHandlers();
     void setTabOrder();

@@ -4,6 +4,7 @@
 #include "GradientDialog.h"
 #include "RecentFilesMenu.h"
 #include "SettingsUndo.h"
+#include "TextLinesEditor.h"
 
 #include "render/ColorGuide.h"
 #include "render/DecoratedDrawing.h"
@@ -22,11 +23,13 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 
 namespace kalvetra {
 namespace {
@@ -93,6 +96,14 @@ void MainFrm::connectHandlers()
         connect(Command1[i], &QAbstractButton::clicked, this, [this, i] { Command1_Click(i); });
     connect(qobject_cast<QPushButton*>(Command2), &QPushButton::clicked, this, &MainFrm::Command2_Click);
     connect(gradientButton, &QPushButton::clicked, this, &MainFrm::chooseGradients);
+    connect(linesButton, &QPushButton::clicked, this, &MainFrm::editTextLines);
+    // The layout of the lines: stored as the settings files keep it; storing redraws.
+    connect(alignBox, &QComboBox::currentIndexChanged, this, [this](int i) { setExtra(Extra::Align, i); });
+    connect(lineSpacingBox, &QSpinBox::valueChanged, this, [this](int v) { setExtra(Extra::LineSpacing, v); });
+    connect(letterSpacingBox, &QSpinBox::valueChanged, this, [this](int v) { setExtra(Extra::LetterSpacing, v); });
+    connect(tateChuYokoBox, &QCheckBox::stateChanged, this,
+            [this] { setExtra(Extra::TateChuYoko, tateChuYokoBox->value() != 0); });
+    Text1[0]->installEventFilter(this);
 
     connect(MNU_F_O, &QAction::triggered, this, &MainFrm::MNU_F_O_Click);
     connect(MNU_F_S, &QAction::triggered, this, &MainFrm::MNU_F_S_Click);
@@ -126,6 +137,7 @@ void MainFrm::DrawPreview()
     for (int slot = 0; slot < ColorSlotCount; ++slot)
         in.colors[static_cast<size_t>(slot)] = color(slot);
     in.gradients = m_gradients;
+    in.letterSpacing = extra(Extra::LetterSpacing);
     in.type = selectedType();
     in.ringForm = extra(Extra::RingShape) == 1 ? RingForm::Round : RingForm::Square;
     ::kalvetra::DrawPreview(Picture1->surface(), in, Engine::Fast, m_previewRenderer);
@@ -254,6 +266,17 @@ void MainFrm::Text2_LostFocus(int index)
 
 bool MainFrm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == Text1[0] && event->type() == QEvent::KeyPress) {
+        // Ctrl+Enter breaks the line (Enter alone keeps doing nothing in the one-line box);
+        // the larger editor opens beside the box so that every line can be seen.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            Text1[0]->insert(QStringLiteral("\n"));
+            editTextLines();
+            return true;
+        }
+    }
     for (int i = 0; i < 3; ++i) {
         if (watched != Text2[i])
             continue;
@@ -268,6 +291,11 @@ bool MainFrm::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void MainFrm::editTextLines()
+{
+    linesEditor->openBesideTextBox();
 }
 
 // ---- Colours and the background picture ---------------------------------------------------
