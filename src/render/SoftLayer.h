@@ -1,5 +1,5 @@
 // Soft layers: the blurred, see-through shadow and the glow around the outermost layer. A
-// layer's coverage is blurred by a Gaussian (three extended box passes each way, so the cost
+// layer's coverage is blurred by a Gaussian (four extended box passes each way, so the cost
 // follows the pixels whatever the radius) and scaled by an opacity, then composited as any
 // layer is. QtGui only.
 #pragma once
@@ -43,7 +43,7 @@ int blurReach(double sigma);
 
 // Work buffers of the blur, kept by the caller between drawings.
 struct BlurScratch {
-    std::vector<float> a, b, row, rowOut;
+    std::vector<float> a, b, row, rowOut, sum;
 };
 
 // out = src blurred by a Gaussian of `sigma` and scaled by opacity / 100, over src's
