@@ -241,6 +241,16 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         } else if (arg == u"--shadow-position") {
             if (const auto v = p.integerIn(arg, 0, 20))
                 set.sliders[static_cast<size_t>(Slider::ShadowPosition)] = *v;
+        } else if (arg == u"--shadow-blur") {
+            set.shadowBlur = p.integerIn(arg, 0, 50);
+        } else if (arg == u"--shadow-opacity") {
+            set.shadowOpacity = p.integerIn(arg, 0, 100);
+        } else if (arg == u"--glow") {
+            set.glowColor = p.colorValueOf(arg);
+        } else if (arg == u"--glow-radius") {
+            set.glowRadius = p.integerIn(arg, 1, 50);
+        } else if (arg == u"--glow-opacity") {
+            set.glowOpacity = p.integerIn(arg, 0, 100);
         } else if (arg.startsWith(u"--color") && arg.size() == 8 && arg[7] >= u'0' && arg[7] <= u'5') {
             const int slot = arg[7].unicode() - u'0';
             if (const auto v = p.colorValueOf(arg))
@@ -358,6 +368,11 @@ QString usageText()
         "  --solid 0..20            depth of the solid extrusion (default 5)\n"
         "  --shadow                 draw the shadow\n"
         "  --shadow-position 0..20  shadow offset in pixels (default 9)\n"
+        "  --shadow-blur 0..50      blur radius of the shadow in pixels (default 0, sharp)\n"
+        "  --shadow-opacity 0..100  opacity of the shadow in percent (default 100)\n"
+        "  --glow R,G,B             a glow of this colour around the lettering\n"
+        "  --glow-radius 1..50      its radius in pixels (default 10)\n"
+        "  --glow-opacity 0..100    its opacity in percent (default 100)\n"
         "  --color0 .. --color5 R,G,B  background, the four layers from outside in, shadow\n"
         "  --gradient1 .. --gradient4 R,G,B  a gradient over layer 1 .. 4 from its colour to\n"
         "                           this one, top to bottom\n"

@@ -32,6 +32,9 @@ struct SettingOverrides {
     // the direction left to right.
     std::array<std::optional<ColorValue>, GradientLayerCount> gradientColors;
     std::array<bool, GradientLayerCount> gradientHorizontal{};
+    // The soft light: the shadow's blur and opacity; a glow colour turns the glow on.
+    std::optional<int> shadowBlur, shadowOpacity, glowRadius, glowOpacity;
+    std::optional<ColorValue> glowColor;
 };
 
 struct RenderOptions {

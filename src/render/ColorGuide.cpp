@@ -72,7 +72,8 @@ LabelColors DrawColorGuide(Surface& guide, const ColorGuideInputs& in, Engine en
         return labels;
 
     const LayerPlan plan = planColorGuide(in.type, in.shadowOn, in.shadowShift);
-    renderer.draw(guide.image(), shapeForSettings(guideSettings(), GuideSample), plan, in.colors, in.gradients, engine);
+    renderer.draw(guide.image(), shapeForSettings(guideSettings(), GuideSample), plan, in.colors, in.gradients,
+                  in.effects, engine);
 
     QPainter p(&guide.image());
     p.setFont(in.labelFont);

@@ -22,6 +22,7 @@ struct ColorGuideInputs {
     int shadowShift = 0;     // Slider2(1)
     ColorSlots colors{};     // Command1(0) .. Command1(5)
     LayerGradients gradients{};  // the gradients of ② .. ⑤, shown on the sample's layers
+    SoftEffects effects{};       // the soft shadow and the glow, shown on the sample
     QColor windowBackground; // the settings window's own background colour
     QFont labelFont;         // the surface's own font, used for the printed labels
 };

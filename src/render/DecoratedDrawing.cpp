@@ -55,7 +55,7 @@ void drawPrintFont(Surface& canvas, const StyleSettings& settings, DecorationTyp
 {
     canvas.setBackColor(settings.Colors[BackgroundSlot]);
     const PreparedDrawing d = preparePrintFont(settings, type, anchor);
-    renderer.draw(canvas.image(), d.shape, d.plan, settings.Colors, settings.Gradients, engine);
+    renderer.draw(canvas.image(), d.shape, d.plan, settings.Colors, settings.Gradients, softEffectsOf(settings), engine);
 }
 
 StyleSettings previewStyleSettings(const PreviewInputs& in)
@@ -91,7 +91,8 @@ void DrawPreview(Surface& preview, const PreviewInputs& in, Engine engine, Decor
     widths.twiceDraw = s.TwiceDraw != 0;
     // N comes from the full size in the size box, not from the preview's 30 %.
     const LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
-    renderer.draw(preview.image(), shapeForSettings(s, PreviewSample), plan, in.colors, in.gradients, engine);
+    renderer.draw(preview.image(), shapeForSettings(s, PreviewSample), plan, in.colors, in.gradients, in.effects,
+                  engine);
 }
 
 }  // namespace kalvetra

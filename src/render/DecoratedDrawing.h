@@ -41,6 +41,7 @@ struct PreviewInputs {
     DecorationWidths widths;          // Slider2(0..2), Check2 (twiceDraw is taken from the check)
     ColorSlots colors{};              // Command1(0) .. Command1(5)
     LayerGradients gradients{};       // the gradients of ② .. ⑤
+    SoftEffects effects{};            // the soft shadow and the glow
     DecorationType type = DecorationType::None;
 };
 
