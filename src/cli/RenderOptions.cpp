@@ -160,6 +160,17 @@ PlainSettingsControls settingsControls(const SettingOverrides& o, const QString&
         if (o.gradientHorizontal[static_cast<size_t>(layer - 1)])
             c.setGradientHorizontal(layer, 1);
     }
+    const std::pair<Extra, const std::optional<int>&> soft[] = {{Extra::ShadowBlur, o.shadowBlur},
+                                                                {Extra::ShadowOpacity, o.shadowOpacity},
+                                                                {Extra::GlowRadius, o.glowRadius},
+                                                                {Extra::GlowOpacity, o.glowOpacity}};
+    for (const auto& [extra, value] : soft)
+        if (value)
+            c.setExtra(extra, *value);
+    if (o.glowColor) {
+        c.setExtra(Extra::GlowColor, *o.glowColor);
+        c.setExtra(Extra::GlowEnable, 1);
+    }
     return c;
 }
 
@@ -372,7 +383,7 @@ QString usageText()
         "  --shadow-opacity 0..100  opacity of the shadow in percent (default 100)\n"
         "  --glow R,G,B             a glow of this colour around the lettering\n"
         "  --glow-radius 1..50      its radius in pixels (default 10)\n"
-        "  --glow-opacity 0..100    its opacity in percent (default 100)\n"
+        "  --glow-opacity 0..100    its opacity in percent (default 80)\n"
         "  --color0 .. --color5 R,G,B  background, the four layers from outside in, shadow\n"
         "  --gradient1 .. --gradient4 R,G,B  a gradient over layer 1 .. 4 from its colour to\n"
         "                           this one, top to bottom\n"

@@ -1,5 +1,7 @@
 #include "SoftLayer.h"
 
+#include "StyleSettings.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -74,6 +76,18 @@ void boxColumns(const float* in, float* out, int width, int height, const Extend
 }
 
 }  // namespace
+
+SoftEffects softEffectsOf(const StyleSettings& settings)
+{
+    SoftEffects e;
+    e.shadowBlur = settings.ShadowBlur;
+    e.shadowOpacity = settings.ShadowOpacity;
+    e.glow = settings.GlowEnable;
+    e.glowColor = settings.GlowColor;
+    e.glowRadius = settings.GlowRadius;
+    e.glowOpacity = settings.GlowOpacity;
+    return e;
+}
 
 int blurReach(double sigma)
 {
@@ -192,10 +206,3 @@ QImage softLayerImage(const QPainterPath& path, const QColor& color, double sigm
 
 }  // namespace kalvetra
 
-// TEMPORARY until the settings fields arrive
-namespace kalvetra {
-SoftEffects softEffectsOf(const StyleSettings&)
-{
-    return {};
-}
-}  // namespace kalvetra

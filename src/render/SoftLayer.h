@@ -23,9 +23,9 @@ struct SoftEffects {
     int shadowBlur = 0;        // radius in pixels, 0 .. 50
     int shadowOpacity = 100;   // percent
     bool glow = false;
-    ColorValue glowColor = colorValue(255, 255, 255);
+    ColorValue glowColor = colorValue(255, 255, 0);
     int glowRadius = 10;       // 1 .. 50
-    int glowOpacity = 100;     // percent
+    int glowOpacity = 80;      // percent
 
     // Radius 0 at full opacity is the hard shadow, drawn as every other layer is.
     bool softShadow() const { return shadowBlur > 0 || shadowOpacity < 100; }

@@ -11,6 +11,7 @@
 #include <QDialog>
 
 class QLabel;
+class QGridLayout;
 class QSlider;
 
 namespace kalvetra {
@@ -34,7 +35,7 @@ signals:
     void effectsChanged(const kalvetra::SoftEffects& effects);
 
 private:
-    QSlider* addSlider(class QGridLayout* grid, int row, const QString& caption, int min, int max, int value,
+    QSlider* addSlider(QGridLayout* grid, int row, const QString& caption, int min, int max, int value,
                        const QString& unit);
     void chooseGlowColor();
     void report();

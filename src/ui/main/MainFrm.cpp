@@ -172,6 +172,10 @@ void MainFrm::buildControls()
     gradientButton = new QPushButton(QStringLiteral("グラデ..."), frame5);
     gradientButton->setGeometry(twipsRect(2280, 930, 795, 240));
     gradientButton->setToolTip(QStringLiteral("グラデーション"));
+    // Between 背景画 and ⑤, where the column has room.
+    effectButton = new QPushButton(QStringLiteral("効果..."), frame5);
+    effectButton->setGeometry(twipsRect(2280, 500, 795, 210));
+    effectButton->setToolTip(QStringLiteral("効果 (ぼかした影と光彩)"));
 
     // The save buffer of the image windows, below the visible part of the window.
     Picture3 = new SurfaceView(this);
@@ -264,7 +268,7 @@ void MainFrm::setTabOrder()
         order << b;
     for (int i = 0; i < 5; ++i)
         order << Label2[i] << Command1[i];
-    order << Check2 << Slider2[2] << Label3[2] << Command1[5] << Label2[5] << Command2 << gradientButton;
+    order << Check2 << Slider2[2] << Label3[2] << Command1[5] << Label2[5] << Command2 << effectButton << gradientButton;
     m_tabOrder = order;
 
     QWidget* previous = nullptr;

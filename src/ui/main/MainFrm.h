@@ -32,6 +32,7 @@ class QToolBar;
 
 namespace kalvetra {
 
+class EffectDialog;
 class GradientDialog;
 
 // Reads a picture file as the picture service does (empty optional when it cannot).
@@ -76,6 +77,10 @@ public:
     void MNU_R_C_Click();
     // The グラデーション... button: the gradient dialog, applied when it is accepted.
     void chooseGradients();
+    // The 効果... button: the effect dialog; the drawing follows its controls as they move.
+    void chooseEffects();
+    // The soft shadow and the glow as the window holds them.
+    SoftEffects softEffects() const;
     // The toolbar by the index of its place (1 .. 7); separators and other indexes do nothing.
     void Toolbar1_ButtonClick(int index);
     // Toolbar button 1: a settings file (a name ending in lower-case "ini") or a picture.
@@ -124,6 +129,8 @@ public:
     // While it is open. NOTE: a guarded pointer, not a `destroyed` handler: the dialog may go
     // as a child of this window, when this window is no longer a MainFrm.
     QPointer<GradientDialog> gradientDialog;
+    QPushButton* effectButton = nullptr;
+    QPointer<EffectDialog> effectDialog;
     SurfaceView* Picture1 = nullptr;
     SurfaceView* Picture2 = nullptr;
     SurfaceView* Picture3 = nullptr;
