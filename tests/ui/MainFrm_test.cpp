@@ -7,6 +7,7 @@
 #include "app/SubModule.h"
 #include "platform/Cp932.h"
 #include "settings/SaveIniModule.h"
+#include "ui/main/EffectDialog.h"
 #include "ui/main/GradientDialog.h"
 #include "ui/main/MainFrm.h"
 
@@ -455,4 +456,83 @@ TEST_F(SettingsWindow, TheGradientDialogGreysTheLayersTheTypeDoesNotPaintAndCanc
     dialog->enableBoxes[0]->setValue(1);
     dialog->reject();
     EXPECT_FALSE(w->gradient(Layer1Slot).enabled);
+}
+
+// The frames the effect button shares (the other frames' boxes touch their sliders by design).
+TEST_F(SettingsWindow, NoTwoVisibleControlsOfTheColourAndTypeFramesOverlapForAnyTypeWithOrWithoutShadow)
+{
+    w->show();
+    QApplication::processEvents();
+    for (int type = 0; type < DecorationTypeCount; ++type)
+        for (const int shadow : {0, 1}) {
+            w->Option1[type]->click();
+            w->Check2->setValue(shadow);
+            QApplication::processEvents();
+            for (QGroupBox* box : w->findChildren<QGroupBox*>()) {
+                if (box->title() != u"カラー" && box->title() != u"種別")
+                    continue;
+                QList<QWidget*> shown;
+                for (QWidget* c : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                    if (c->isVisible())
+                        shown << c;
+                for (qsizetype i = 0; i < shown.size(); ++i)
+                    for (qsizetype j = i + 1; j < shown.size(); ++j)
+                        EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
+                            << "type " << type << ", shadow " << shadow << ", " << box->title().toStdString() << ": "
+                            << shown[i]->metaObject()->className() << " and " << shown[j]->metaObject()->className();
+            }
+        }
+}
+
+TEST_F(SettingsWindow, TheEffectDialogDrawsAsItsSlidersMoveAndCancelPutsTheValuesBack)
+{
+    w->Check2->setValue(1);
+    const QImage hardPreview = preview();
+    const QImage hardGuide = guide();
+    QTest::mouseClick(w->effectButton, Qt::LeftButton);
+    EffectDialog* dialog = w->effectDialog;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->shadowBlur->value(), 0);
+    EXPECT_EQ(dialog->shadowOpacity->value(), 100);
+    // Each key on the slider draws at once, before OK.
+    dialog->shadowBlur->setFocus();
+    QTest::keyClick(dialog->shadowBlur, Qt::Key_PageUp);
+    EXPECT_EQ(w->extra(Extra::ShadowBlur), 5);
+    EXPECT_NE(hardPreview, preview());
+    EXPECT_NE(hardGuide, guide());
+    QTest::mouseClick(dialog->glowEnable, Qt::LeftButton);
+    EXPECT_EQ(w->extra(Extra::GlowEnable), 1);
+    dialog->reject();
+    EXPECT_EQ(w->extra(Extra::ShadowBlur), 0);
+    EXPECT_EQ(w->extra(Extra::GlowEnable), 0);
+    EXPECT_EQ(hardPreview, preview());
+    EXPECT_EQ(hardGuide, guide());
+}
+
+TEST_F(SettingsWindow, TheEffectDialogsValuesReachTheImageWindowAndTheSettingsFile)
+{
+    w->chooseEffects();
+    EffectDialog* dialog = w->effectDialog;
+    ASSERT_NE(dialog, nullptr);
+    dialog->shadowOpacity->setValue(40);
+    dialogs.chooseColor(colorValue(255, 128, 0));
+    QTest::mouseClick(dialog->glowColor, Qt::LeftButton);  // choosing the colour turns the glow on
+    dialog->glowRadius->setValue(25);
+    dialog->accept();
+    const StyleSettings s = captureSettings(*w);
+    EXPECT_EQ(s.ShadowOpacity, 40);
+    EXPECT_TRUE(s.GlowEnable);
+    EXPECT_EQ(s.GlowColor, colorValue(255, 128, 0));
+    EXPECT_EQ(s.GlowRadius, 25);
+
+    const QString file = files.path(QStringLiteral("e.ini"));
+    dialogs.chooseFile(file);
+    w->MNU_F_S_Click();
+    EXPECT_EQ(ReadIni(file, QStringLiteral("Effect"), QStringLiteral("GlowRadius")), QStringLiteral("25"));
+    EXPECT_EQ(ReadIni(file, QStringLiteral("Effect"), QStringLiteral("ShadowOpacity")), QStringLiteral("40"));
+    w->MNU_R_D_Click();
+    EXPECT_FALSE(captureSettings(*w).GlowEnable);
+    dialogs.chooseFile(file);
+    w->MNU_F_O_Click();
+    EXPECT_EQ(captureSettings(*w).GlowRadius, 25);
 }

@@ -151,7 +151,8 @@ void MainFrm::buildControls()
     Picture1 = new SurfaceView(frame4);
     Picture1->setGeometry(twipsRect(120, 360, 1335, 1095));
 
-    QGroupBox* frame5 = frame(this, QStringLiteral("カラー"), twipsRect(3720, 3120, 3135, 1200));
+    // One row taller than the program's frame: the gradient and effect buttons below the colours.
+    QGroupBox* frame5 = frame(this, QStringLiteral("カラー"), twipsRect(3720, 3120, 3135, 1470));
     Picture2 = new SurfaceView(frame5);
     Picture2->setGeometry(twipsRect(120, 200, 1215, 920));
     const char16_t* const slotLabels[] = {u"①", u"②", u"③", u"④", u"⑤", u"影"};
@@ -168,13 +169,12 @@ void MainFrm::buildControls()
     auto* background = new QPushButton(QStringLiteral("背景画"), frame5);
     background->setGeometry(twipsRect(2280, 240, 735, 250));
     Command2 = background;
-    // In the place of the shadow colour, which the window never shows.
+    // NOTE: not in the place of the shadow colour, which 影付き shows.
     gradientButton = new QPushButton(QStringLiteral("グラデ..."), frame5);
-    gradientButton->setGeometry(twipsRect(2280, 930, 795, 240));
+    gradientButton->setGeometry(twipsRect(2280, 1200, 795, 240));
     gradientButton->setToolTip(QStringLiteral("グラデーション"));
-    // Between 背景画 and ⑤, where the column has room.
     effectButton = new QPushButton(QStringLiteral("効果..."), frame5);
-    effectButton->setGeometry(twipsRect(2280, 500, 795, 210));
+    effectButton->setGeometry(twipsRect(1440, 1200, 795, 240));
     effectButton->setToolTip(QStringLiteral("効果 (ぼかした影と光彩)"));
 
     // The save buffer of the image windows, below the visible part of the window.
