@@ -2,10 +2,12 @@
 //   S1: 800x200, "カルベトラ Kalvetra", size 50, triple outline, Bordering 5, shadow at 9, centred.
 //   S2: 1920x1080, "文字" (unless another text is given), size 500, solid outline, Bordering 30,
 //       Solid 20 (N = 100), shadow at 20, anchor (960, 800).
+//   Soft light: the shadow blurred at radius 20 (60 %), a glow of radius 20 (80 %).
 #pragma once
 
 #include "render/DecorationType.h"
 #include "render/LayerPlan.h"
+#include "render/SoftLayer.h"
 #include "render/StyleSettings.h"
 
 #include <QSize>
@@ -17,7 +19,20 @@ struct Scenario {
     StyleSettings settings;
     DecorationType type;
     Point anchor;
+    SoftEffects effects{};
 };
+
+// `sc` with a soft shadow and a glow, both of radius 20.
+inline Scenario withSoftLight(Scenario sc)
+{
+    sc.effects.shadowBlur = 20;
+    sc.effects.shadowOpacity = 60;
+    sc.effects.glow = true;
+    sc.effects.glowColor = colorValue(255, 230, 0);
+    sc.effects.glowRadius = 20;
+    sc.effects.glowOpacity = 80;
+    return sc;
+}
 
 inline StyleSettings baseSettings()
 {

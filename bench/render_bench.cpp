@@ -8,6 +8,8 @@
 //   S2 with gradients: the same with a gradient over each of the four layers, top to bottom
 //       (rows of one colour), left to right, and at an angle of 30 degrees (flat as well, for
 //       the ratio).
+//   S2 with soft light: a shadow blurred at radius 20 and a glow of radius 20, warm, fresh,
+//       moved and with a new width, against the same without.
 #include "BenchMain.h"
 #include "Scenarios.h"
 
@@ -62,7 +64,8 @@ void drawScenario(benchmark::State& state, const Scenario& sc, Engine engine, bo
         DecorationRenderer& renderer = freshBuffers ? fresh : kept;
         canvas.setBackColor(sc.settings.Colors[BackgroundSlot]);
         const PreparedDrawing d = preparePrintFont(sc.settings, sc.type, sc.anchor);
-        renderer.draw(canvas.image(), d.shape, d.plan, sc.settings.Colors, sc.settings.Gradients, engine, limit);
+        renderer.draw(canvas.image(), d.shape, d.plan, sc.settings.Colors, sc.settings.Gradients, sc.effects, engine,
+                      limit);
         benchmark::DoNotOptimize(canvas.image().constBits());
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         state.SetIterationTime(elapsed.count() * scale);
@@ -89,7 +92,8 @@ void drawChanging(benchmark::State& state, Scenario sc, void (*vary)(Scenario&, 
         const auto start = std::chrono::steady_clock::now();
         canvas.setBackColor(sc.settings.Colors[BackgroundSlot]);
         const PreparedDrawing d = preparePrintFont(sc.settings, sc.type, sc.anchor);
-        renderer.draw(canvas.image(), d.shape, d.plan, sc.settings.Colors, Engine::Fast);
+        renderer.draw(canvas.image(), d.shape, d.plan, sc.settings.Colors, sc.settings.Gradients, sc.effects,
+                      Engine::Fast);
         benchmark::DoNotOptimize(canvas.image().constBits());
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         state.SetIterationTime(elapsed.count());
@@ -165,6 +169,7 @@ void registerAll()
         {"S2-angle30/fast/warm", angled(s2())},
         {"S2-angle30/fast/gradients-vertical/warm", withGradients(angled(s2()), false)},
         {"S2-round/fast/warm", rounded(s2())},
+        {"S2/fast/soft-light/warm", withSoftLight(s2())},
     };
     for (const auto& [name, sc] : gradients)
         benchmark::RegisterBenchmark(name, [sc](benchmark::State& st) { drawScenario(st, sc, Engine::Fast, false); })
@@ -180,6 +185,17 @@ void registerAll()
         })->UseManualTime()->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("S2-round/fast/fresh", [](benchmark::State& st) {
         drawScenario(st, rounded(s2()), Engine::Fast, true);
+    })->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("S2/fast/soft-light/fresh", [](benchmark::State& st) {
+        drawScenario(st, withSoftLight(s2()), Engine::Fast, true);
+    })->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("S2/fast/soft-light/moved", [](benchmark::State& st) {
+        drawChanging(st, withSoftLight(s2()),
+                     [](Scenario& sc, int i) { sc.anchor = {900 + (i & 1) * 40, 780 + (i & 1) * 30}; });
+    })->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("S2/fast/soft-light/new-width", [](benchmark::State& st) {
+        drawChanging(st, withSoftLight(s2()),
+                     [](Scenario& sc, int i) { sc.settings.Bordering = static_cast<std::int16_t>(29 + (i & 1)); });
     })->UseManualTime()->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Preview/fast/new-width", drawPreview)->UseManualTime()->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Sketch/fast/1920x1080", drawSketch)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -10,7 +10,7 @@ KALVETRA_PACKAGES=(
   fp-utils libchm-dev libturbojpeg0-dev libdeflate-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool xclip x11-utils poppler-utils openbox
+  xvfb xdotool xclip x11-utils poppler-utils openbox librsvg2-bin
   desktop-file-utils appstream dpkg-dev
   clang libclang-rt-14-dev
 )

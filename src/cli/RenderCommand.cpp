@@ -115,7 +115,11 @@ QRect decoratedBounds(const StyleSettings& settings, DecorationType type)
     if (text.isEmpty() || plan.layers.empty())
         return text;
     const LayerPlan::Reach reach = plan.reachFrom(0, 0);
-    return text.adjusted(-reach.left, -reach.up, reach.right, reach.down);
+    // The soft light spreads beyond the layers.
+    const SoftEffects soft = softEffectsOf(settings);
+    const int spread = std::max(soft.glow ? blurReach(blurSigma(soft.glowRadius)) : 0,
+                                shadowIsOn(settings) ? blurReach(blurSigma(soft.shadowBlur)) : 0);
+    return text.adjusted(-reach.left - spread, -reach.up - spread, reach.right + spread, reach.down + spread);
 }
 
 std::optional<Layout> layoutCanvas(const RenderOptions& o)

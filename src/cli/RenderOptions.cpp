@@ -290,6 +290,23 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         } else if (arg == u"--shadow-position") {
             if (const auto v = p.integerIn(arg, 0, 20))
                 set.sliders[static_cast<size_t>(Slider::ShadowPosition)] = *v;
+        } else if (arg == u"--shadow-blur") {
+            if (const auto v = p.integerIn(arg, 0, 50))
+                set.extras[static_cast<size_t>(Extra::ShadowBlur)] = *v;
+        } else if (arg == u"--shadow-opacity") {
+            if (const auto v = p.integerIn(arg, 0, 100))
+                set.extras[static_cast<size_t>(Extra::ShadowOpacity)] = *v;
+        } else if (arg == u"--glow") {
+            if (const auto v = p.colorValueOf(arg)) {
+                set.extras[static_cast<size_t>(Extra::GlowColor)] = static_cast<int>(*v);
+                set.extras[static_cast<size_t>(Extra::GlowEnable)] = 1;
+            }
+        } else if (arg == u"--glow-radius") {
+            if (const auto v = p.integerIn(arg, 1, 50))
+                set.extras[static_cast<size_t>(Extra::GlowRadius)] = *v;
+        } else if (arg == u"--glow-opacity") {
+            if (const auto v = p.integerIn(arg, 0, 100))
+                set.extras[static_cast<size_t>(Extra::GlowOpacity)] = *v;
         } else if (arg.startsWith(u"--color") && arg.size() == 8 && arg[7] >= u'0' && arg[7] <= u'5') {
             const int slot = arg[7].unicode() - u'0';
             if (const auto v = p.colorValueOf(arg))
@@ -449,6 +466,11 @@ QString usageText()
         "  --shadow                 draw the shadow\n"
         "  --shadow-position 0..20  shadow offset in pixels (default 9)\n"
         "  --ring-shape square|round  the outlines' corners: square 角 (default) or round 丸\n"
+        "  --shadow-blur 0..50      blur radius of the shadow in pixels (default 0, sharp)\n"
+        "  --shadow-opacity 0..100  opacity of the shadow in percent (default 100)\n"
+        "  --glow R,G,B             a glow of this colour around the lettering\n"
+        "  --glow-radius 1..50      its radius in pixels (default 10)\n"
+        "  --glow-opacity 0..100    its opacity in percent (default 80)\n"
         "  --color0 .. --color5 R,G,B  background, the four layers from outside in, shadow\n"
         "  --gradient1 .. --gradient4 R,G,B  a gradient over layer 1 .. 4 from its colour to\n"
         "                           this one, top to bottom\n"

@@ -137,6 +137,26 @@ QByteArray svgLayerGroup(const QByteArray& name, const QByteArray& attributes, c
            content + "</g>\n";
 }
 
+// A soft layer's opacity and standard blur filter (over the whole canvas, so that the default
+// filter region, the box plus 10 %, cannot cut the blur).
+QByteArray svgSoftness(const LetteringLayer& layer, const VectorLettering& v, QByteArray& defs)
+{
+    if (!layer.isSoft())
+        return {};
+    QByteArray attributes;
+    if (layer.opacity < 100)
+        attributes += " opacity=\"" + decimal(layer.opacity / 100.0) + '"';
+    if (layer.softSigma > 0) {
+        const QByteArray id = layer.name.toUtf8() + "-blur";
+        defs += "<filter id=\"" + id + "\" filterUnits=\"userSpaceOnUse\" x=\"0\" y=\"0\" width=\"" +
+                QByteArray::number(v.canvas.width()) + "\" height=\"" + QByteArray::number(v.canvas.height()) +
+                "\" color-interpolation-filters=\"sRGB\">\n<feGaussianBlur stdDeviation=\"" +
+                decimal(layer.softSigma) + "\"/>\n</filter>\n";
+        attributes += " filter=\"url(#" + id + ")\"";
+    }
+    return attributes;
+}
+
 // ---- PDF ---------------------------------------------------------------------------------------
 
 QByteArray deflated(const QByteArray& data)
@@ -292,7 +312,8 @@ QByteArray encodeSvg(const VectorLettering& v)
             appendSvgPathData(content, layer.contours);
             content += "\"/>\n";
         }
-        body += svgLayerGroup(layer.name.toUtf8(), " fill=\"" + svgPaint(layer, defs) + '"', content);
+        body += svgLayerGroup(layer.name.toUtf8(), " fill=\"" + svgPaint(layer, defs) + '"' + svgSoftness(layer, v, defs),
+                              content);
     }
 
     QByteArray out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -343,9 +364,20 @@ QByteArray encodePdf(const VectorLettering& v)
         }
         content += "EMC\n";
     }
+    int softCount = 0;
     for (const LetteringLayer& layer : v.layers) {
         beginGroup(layer.name);
-        if (!layer.isEmpty()) {
+        if (!layer.isEmpty() && layer.isSoft()) {
+            // NOTE: a blur has no vector form in PDF: the layer is an image at the page's own
+            // resolution (a canvas pixel), its coverage the soft mask.
+            const QRectF area = softLayerArea(layer, v.canvas);
+            if (!area.isEmpty()) {
+                const QByteArray name = "Soft" + QByteArray::number(softCount++);
+                xobjects += '/' + name + ' ' + ref(pdfImage(pdf, softLayerRaster(layer, area, 1.0))) + ' ';
+                content += "q " + decimal(area.width()) + " 0 0 -" + decimal(area.height()) + ' ' +
+                           decimal(area.left()) + ' ' + decimal(area.bottom()) + " cm /" + name + " Do Q\n";
+            }
+        } else if (!layer.isEmpty()) {
             content += "q\n" + fixedToPixels;
             if (const QLinearGradient* gradient = linearGradientOf(layer.fill)) {
                 const QByteArray name = "Sh" + QByteArray::number(shadingCount++);

@@ -84,7 +84,7 @@ LabelColors drawGuide(QImage& image, const QSize& size, const ColorGuideInputs& 
     LayerPlan plan = planColorGuide(in.type, in.shadowOn, in.shadowShift);
     plan.form = in.ringForm;
     renderer.draw(image, shapeForSettings(sample, GuideSample), k == 1 ? plan : scaledPlan(plan, k), in.colors,
-                  in.gradients, engine);
+                  in.gradients, scaledEffects(in.effects, k), engine);
 
     inGuidePixels(true);
     QPainter p(&image);

@@ -23,6 +23,7 @@ struct ColorGuideInputs {
     ColorSlots colors{};     // Command1(0) .. Command1(5)
     LayerGradients gradients{};  // the gradients of ② .. ⑤, shown on the sample's layers
     RingForm ringForm = RingForm::Square;
+    SoftEffects effects{};       // the soft shadow and the glow, shown on the sample
     QColor windowBackground; // the settings window's own background colour
     QFont labelFont;         // the surface's own font, used for the printed labels
 };

@@ -7,12 +7,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <atomic>
 #include <cstring>
 
 namespace kalvetra {
 
 void Coverage::resize(const QRect& rect)
 {
+    static std::atomic<std::uint64_t> lastId{0};
+    m_contentId = ++lastId;
     m_rect = rect.isEmpty() ? QRect() : rect;
     // NOTE: rows are 16-byte multiples so that a QImage can wrap them and SIMD loads stay aligned.
     m_stride = m_rect.isEmpty() ? 0 : (m_rect.width() + 15) & ~15;

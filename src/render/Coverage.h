@@ -34,9 +34,13 @@ public:
     // Smallest rectangle holding every non-zero value (empty when there is none).
     QRect nonZeroBounds() const;
     std::size_t capacityBytes() const { return m_pixels.capacity(); }
+    // Changes whenever the map is reset or resized (unique in the process), so that what is
+    // derived from a map can tell whether the map was computed again.
+    std::uint64_t contentId() const { return m_contentId; }
 
 private:
     QRect m_rect;
+    std::uint64_t m_contentId = 0;
     int m_stride = 0;
     std::vector<std::uint8_t> m_pixels;
 };

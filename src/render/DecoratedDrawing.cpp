@@ -60,6 +60,13 @@ TextLayout textLayoutOf(const StyleSettings& settings)
     return layout;
 }
 
+SoftEffects scaledEffects(SoftEffects effects, int k)
+{
+    effects.shadowBlur *= k;
+    effects.glowRadius *= k;
+    return effects;
+}
+
 LayerPlan scaledPlan(const LayerPlan& plan, int k)
 {
     LayerPlan scaled;
@@ -92,7 +99,7 @@ QImage sharpPrintFont(const Surface& canvas, const StyleSettings& settings, Deco
     larger.LetterSpacing *= k;  // pixels, as the rings are
     const PreparedDrawing d = preparePrintFont(settings, type, anchor);
     renderer.draw(sharp.image(), shapeForSettings(larger, larger.DrawText), scaledPlan(d.plan, k), settings.Colors,
-                  settings.Gradients, engine);
+                  settings.Gradients, scaledEffects(softEffectsOf(settings), k), engine);
     return tagged(sharp, k);
 }
 
@@ -109,7 +116,7 @@ QImage sharpPreview(const Surface& preview, const PreviewInputs& in, Engine engi
     layout.letterSpacing *= k;
     s.FontSize *= static_cast<float>(k);
     renderer.draw(sharp.image(), shapeForSettings(s, PreviewSample, layout), scaledPlan(plan, k), in.colors,
-                  in.gradients, engine);
+                  in.gradients, scaledEffects(in.effects, k), engine);
     return tagged(sharp, k);
 }
 
@@ -158,7 +165,7 @@ void drawPrintFont(Surface& canvas, const StyleSettings& settings, DecorationTyp
 {
     canvas.setBackColor(settings.Colors[BackgroundSlot]);
     const PreparedDrawing d = preparePrintFont(settings, type, anchor);
-    renderer.draw(canvas.image(), d.shape, d.plan, settings.Colors, settings.Gradients, engine);
+    renderer.draw(canvas.image(), d.shape, d.plan, settings.Colors, settings.Gradients, softEffectsOf(settings), engine);
 }
 
 StyleSettings previewStyleSettings(const PreviewInputs& in)
@@ -197,7 +204,7 @@ void DrawPreview(Surface& preview, const PreviewInputs& in, Engine engine, Decor
     LayerPlan plan = planDecoration(in.type, widths, leadingNumber(in.sizeText), anchor.x, anchor.y);
     plan.form = in.ringForm;
     renderer.draw(preview.image(), shapeForSettings(s, PreviewSample, previewLayout(in, s.FontSize)), plan, in.colors,
-                  in.gradients, engine);
+                  in.gradients, in.effects, engine);
 }
 
 }  // namespace kalvetra

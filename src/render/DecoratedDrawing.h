@@ -45,6 +45,7 @@ struct PreviewInputs {
     ColorSlots colors{};              // Command1(0) .. Command1(5)
     LayerGradients gradients{};       // the gradients of ② .. ⑤
     int letterSpacing = 0;            // 字間 at the set size; the sample shows it at its size
+    SoftEffects effects{};            // the soft shadow and the glow
     DecorationType type = DecorationType::None;
     RingForm ringForm = RingForm::Square;
 };
@@ -58,6 +59,8 @@ void DrawPreview(Surface& preview, const PreviewInputs& inputs, Engine engine, D
 // times larger from the font and the plan - not its pixels doubled - tagged with device pixel
 // ratio k. The surfaces themselves, which are saved, keep their size.
 LayerPlan scaledPlan(const LayerPlan& plan, int k);
+// The soft light drawn k times as large (its radii in pixels).
+SoftEffects scaledEffects(SoftEffects effects, int k);
 QImage sharpPrintFont(const Surface& canvas, const StyleSettings& settings, DecorationType type, Point anchor,
                       Engine engine, DecorationRenderer& renderer, int k);
 QImage sharpPreview(const Surface& preview, const PreviewInputs& inputs, Engine engine, DecorationRenderer& renderer,

@@ -92,7 +92,8 @@ std::optional<Engine> engineFromName(const QString& name)
 
 std::size_t DecorationRenderer::bufferBytes() const
 {
-    std::size_t bytes = m_mask.capacityBytes() + m_layer.capacityBytes() + m_scratch.bytes() + m_distances.bytes();
+    std::size_t bytes = m_mask.capacityBytes() + m_layer.capacityBytes() + m_scratch.bytes() + m_distances.bytes() +
+                        m_glow.bufferBytes() + m_shadow.bufferBytes();
     for (const auto& [w, ring] : m_rings)
         bytes += ring.coverage.capacityBytes();
     for (const auto& [key, steps] : m_steps)
@@ -106,15 +107,25 @@ void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const Lay
     draw(surface, shape, plan, colors, LayerGradients{}, engine, stampLimit);
 }
 
-void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const LayerPlan& fullPlan, const ColorSlots& colors,
+void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
                               const LayerGradients& gradients, Engine engine, std::int64_t stampLimit)
 {
+    draw(surface, shape, plan, colors, gradients, SoftEffects{}, engine, stampLimit);
+}
+
+void DecorationRenderer::draw(QImage& surface, const TextShape& shape, const LayerPlan& fullPlan,
+                              const ColorSlots& colors, const LayerGradients& gradients, const SoftEffects& effects,
+                              Engine engine, std::int64_t stampLimit)
+{
     Q_ASSERT(surface.format() == QImage::Format_ARGB32_Premultiplied);
-    const LayerPlan plan = withoutHiddenLayers(fullPlan);
+    const LayerPlan plan = withoutHiddenLayers(fullPlan, effects.shadowBlur > 0 ? ShadowSlot : -1);
     if (surface.isNull() || plan.layers.empty() || shape.isEmpty())
         return;
     prepareGradients(shape, plan, colors, gradients);
+    prepareSoft(plan, effects);
     if (engine == Engine::TextOut) {
+        if (m_effects.any())
+            prepareMask(shape, plan, surface.size());
         drawTextOut(surface, shape, plan, colors, stampLimit);
         return;
     }
@@ -155,10 +166,36 @@ void DecorationRenderer::prepareGradients(const TextShape& shape, const LayerPla
     }
 }
 
-void DecorationRenderer::compositeLayer(QImage& surface, const Coverage& coverage, int dx, int dy, size_t index,
-                                        ColorValue color) const
+void DecorationRenderer::prepareSoft(const LayerPlan& plan, const SoftEffects& effects)
 {
-    if (m_ramps[index])
+    m_effects = effects;
+    m_glowLayer = SIZE_MAX;
+    m_softShadow.assign(plan.layers.size(), false);
+    for (size_t i = 0; i < plan.layers.size(); ++i) {
+        const bool shadow = plan.layers[i].slot == ShadowSlot;
+        m_softShadow[i] = shadow && effects.softShadow();
+        if (!shadow && effects.glow && m_glowLayer == SIZE_MAX)
+            m_glowLayer = i;
+    }
+}
+
+bool DecorationRenderer::softAt(size_t index) const
+{
+    return index == m_glowLayer || m_softShadow[index];
+}
+
+void DecorationRenderer::compositeLayer(QImage& surface, const Coverage& coverage, int dx, int dy, size_t index,
+                                        ColorValue color)
+{
+    if (index == m_glowLayer)
+        compositeCoverage(surface,
+                          m_glow.soften(coverage, blurSigma(m_effects.glowRadius), m_effects.glowOpacity), dx, dy,
+                          m_effects.glowColor);
+    if (m_softShadow[index])
+        compositeCoverage(surface,
+                          m_shadow.soften(coverage, blurSigma(m_effects.shadowBlur), m_effects.shadowOpacity), dx,
+                          dy, color);
+    else if (m_ramps[index])
         compositeCoverage(surface, coverage, dx, dy, *m_ramps[index]);
     else
         compositeCoverage(surface, coverage, dx, dy, color);
@@ -193,6 +230,25 @@ void DecorationRenderer::drawTextOut(QImage& surface, const TextShape& shape, co
     std::int64_t drawn = 0;
     for (size_t i = 0; i < plan.layers.size(); ++i) {
         const Layer& layer = plan.layers[i];
+        if (softAt(i)) {
+            // Soft light needs the layer's coverage: the layer's stamps of the mask.
+            painter.end();
+            m_layer.reset(surface.rect());
+            for (const Ring& ring : layer.rings)
+                if (drawsStamps(ring))
+                    for (const Stamp& s : PrintRing(ring))
+                        maxShifted(m_layer, m_mask, s.x, s.y);
+            if (m_softShadow[i])
+                compositeLayer(surface, m_layer, 0, 0, i, colors[static_cast<size_t>(layer.slot)]);
+            else
+                compositeCoverage(surface, m_glow.soften(m_layer, blurSigma(m_effects.glowRadius), m_effects.glowOpacity),
+                                  0, 0, m_effects.glowColor);
+            painter.begin(&surface);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            if (m_softShadow[i])
+                continue;
+        }
         QBrush brush(toQColor(colors[static_cast<size_t>(layer.slot)]));
         if (const std::optional<GradientLine>& line = m_gradientLines[i]) {
             QLinearGradient gradient(line->start, line->end);

@@ -18,6 +18,7 @@
 #include "GradientGeometry.h"
 #include "LayerPlan.h"
 #include "RoundDilation.h"
+#include "SoftLayer.h"
 #include "TextShape.h"
 
 #include <QImage>
@@ -46,6 +47,10 @@ public:
     // The same with the layers of colours ② .. ⑤ whose gradient is on filled with it.
     void draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
               const LayerGradients& gradients, Engine engine, std::int64_t stampLimit = -1);
+    // The same with the soft shadow and the glow: the glow right under the outermost layer,
+    // the shadow blurred and see-through.
+    void draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
+              const LayerGradients& gradients, const SoftEffects& effects, Engine engine, std::int64_t stampLimit = -1);
 
     // Bytes held by all buffers of the engines, work buffers included (for memory measurements).
     std::size_t bufferBytes() const;
@@ -63,8 +68,11 @@ private:
     // The gradient of each layer of the plan, if it has one.
     void prepareGradients(const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
                           const LayerGradients& gradients);
-    // Composites layer `index` of the plan in its colour or its gradient.
-    void compositeLayer(QImage& surface, const Coverage& coverage, int dx, int dy, size_t index, ColorValue color) const;
+    // Composites layer `index` of the plan in its colour or its gradient, with its soft light.
+    void compositeLayer(QImage& surface, const Coverage& coverage, int dx, int dy, size_t index, ColorValue color);
+    // Which layers the soft light goes with.
+    void prepareSoft(const LayerPlan& plan, const SoftEffects& effects);
+    bool softAt(size_t index) const;
     void prepareMask(const TextShape& shape, const LayerPlan& plan, const QSize& surfaceSize);
     void drawTextOut(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
                      std::int64_t stampLimit);
@@ -87,6 +95,10 @@ private:
     std::map<std::tuple<RingForm, int, int>, Cached> m_steps;  // by form, half-width and number of steps
     std::vector<std::optional<GradientLine>> m_gradientLines;  // by layer of the current plan
     std::vector<std::optional<GradientRamp>> m_ramps;
+    SoftEffects m_effects;
+    size_t m_glowLayer = SIZE_MAX;     // the outermost layer, the glow under it
+    std::vector<bool> m_softShadow;    // by layer of the current plan
+    SoftLayer m_glow, m_shadow;
     std::uint64_t m_extentShape = 0;  // TextShape::id of m_textExtent
     QRectF m_textExtent;              // the text's box in its own frame
 };

@@ -89,13 +89,13 @@ bool ringInside(const Ring& inner, const Ring& outer, RingForm form)
 
 }  // namespace
 
-LayerPlan withoutHiddenLayers(const LayerPlan& plan)
+LayerPlan withoutHiddenLayers(const LayerPlan& plan, int keepSlot)
 {
     LayerPlan visible;
     visible.form = plan.form;
     for (size_t i = 0; i < plan.layers.size(); ++i) {
         const Layer& layer = plan.layers[i];
-        const bool hidden = !layer.rings.empty() && std::all_of(layer.rings.begin(), layer.rings.end(), [&](const Ring& r) {
+        const bool hidden = layer.slot != keepSlot && !layer.rings.empty() && std::all_of(layer.rings.begin(), layer.rings.end(), [&](const Ring& r) {
             return std::any_of(plan.layers.begin() + static_cast<std::ptrdiff_t>(i) + 1, plan.layers.end(), [&](const Layer& above) {
                 return std::any_of(above.rings.begin(), above.rings.end(),
                                    [&](const Ring& o) { return ringInside(r, o, plan.form); });

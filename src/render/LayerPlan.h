@@ -62,7 +62,9 @@ struct LayerPlan {
 // colour through the antialiased edge it shares with the layer above (a times 1 - a of it
 // stays under the upper edge's coverage a): the shadow at offset 0 under the outer ring, the
 // rings of equal width at the narrowest outline.
-LayerPlan withoutHiddenLayers(const LayerPlan& plan);
+// A layer in colour slot `keepSlot` stays whatever covers it (a blurred shadow reaches past
+// the layers above it).
+LayerPlan withoutHiddenLayers(const LayerPlan& plan, int keepSlot = -1);
 
 // The widths that shape a decoration, already in pixels where the program says so.
 struct DecorationWidths {

@@ -342,8 +342,60 @@ VectorLettering vectorPrintFont(const PreparedDrawing& d, const StyleSettings& s
     v.title = settings.DrawText;
     v.layers = buildLetteringLayers(d.shape, d.plan, layerNames(type, d.plan), settings.Colors, canvas,
                                     settings.Gradients, roundRings(settings), control);
+    addSoftLayers(v.layers, softEffectsOf(settings));
     return v;
 }
+
+void addSoftLayers(std::vector<LetteringLayer>& layers, const SoftEffects& effects)
+{
+    auto outermost = layers.end();
+    for (auto layer = layers.begin(); layer != layers.end(); ++layer)
+        if (layer->slot == ShadowSlot) {
+            layer->softSigma = blurSigma(effects.shadowBlur);
+            layer->opacity = effects.shadowOpacity;
+        } else if (outermost == layers.end()) {
+            outermost = layer;
+        }
+    if (!effects.glow || outermost == layers.end())
+        return;
+    LetteringLayer glow;
+    glow.name = QStringLiteral("glow");
+    glow.slot = -1;
+    glow.fill = QBrush(toQColor(effects.glowColor));
+    glow.contours = outermost->contours;
+    glow.softSigma = blurSigma(effects.glowRadius);
+    glow.opacity = effects.glowOpacity;
+    layers.insert(outermost, std::move(glow));
+}
+
+QRectF softLayerArea(const LetteringLayer& layer, const QSize& canvas)
+{
+    const double reach = blurReach(layer.softSigma) + 1;
+    // Whole pixels, so that a raster at one device pixel per canvas pixel lies on the canvas's grid.
+    const QRect box = layer.path().boundingRect().adjusted(-reach, -reach, reach, reach).toAlignedRect();
+    return QRectF(box.intersected(QRect(QPoint(0, 0), canvas)));
+}
+
+QImage softLayerRaster(const LetteringLayer& layer, const QRectF& area, double scale)
+{
+    return softLayerImage(layer.path(), layer.fill.color(), layer.softSigma, layer.opacity, area, scale);
+}
+
+namespace {
+
+// At the device's resolution, within a bound on the image's size.
+void paintSoftLayer(QPainter& painter, const LetteringLayer& layer, const QSize& canvas)
+{
+    const QRectF area = softLayerArea(layer, canvas);
+    if (area.isEmpty())
+        return;
+    constexpr double maxPixels = 32e6;
+    double scale = std::max(1.0, std::sqrt(std::abs(painter.combinedTransform().determinant())));
+    scale = std::min(scale, std::sqrt(maxPixels / std::max(1.0, area.width() * area.height())));
+    painter.drawImage(area, softLayerRaster(layer, area, scale));
+}
+
+}  // namespace
 
 void paintLettering(QPainter& painter, const VectorLettering& lettering)
 {
@@ -357,7 +409,11 @@ void paintLettering(QPainter& painter, const VectorLettering& lettering)
     if (!lettering.picture.isNull())
         painter.drawImage(QPoint(0, 0), lettering.picture);
     for (const LetteringLayer& layer : lettering.layers)
-        if (!layer.isEmpty())
+        if (layer.isEmpty())
+            continue;
+        else if (layer.isSoft())
+            paintSoftLayer(painter, layer, lettering.canvas);
+        else
             painter.fillPath(layer.path(), layer.fill);
     painter.restore();
 }

@@ -10,6 +10,7 @@
 #include "DecorationType.h"
 #include "GradientGeometry.h"
 #include "LayerPlan.h"
+#include "SoftLayer.h"
 #include "StyleSettings.h"
 #include "TextShape.h"
 #include "WorkControl.h"
@@ -41,8 +42,13 @@ struct LetteringLayer {
     // Closed contours in fixed point, filled by the nonzero rule: outer contours have a
     // positive area (counter-clockwise with y upwards), holes a negative one.
     std::vector<QPolygon> contours;
+    // The glow and a soft shadow: the contours blurred by a Gaussian of `softSigma` canvas
+    // pixels, at `opacity` percent. Such a layer is an image in PDF and printing.
+    double softSigma = 0;
+    int opacity = 100;
 
     bool isEmpty() const { return contours.empty(); }
+    bool isSoft() const { return softSigma > 0 || opacity < 100; }
     // The contours in surface pixels.
     QPainterPath path() const;
 };
@@ -71,6 +77,16 @@ std::vector<QString> layerNames(DecorationType type, const LayerPlan& plan);
 // A layer's paint: its slot's colour, or a linear gradient in canvas pixels along `gradient`
 // (each end colour kept beyond its end, as the raster engines keep it).
 QBrush layerFill(int slot, const ColorSlots& colors, const std::optional<GradientLine>& gradient = std::nullopt);
+
+// The soft light on built layers: the shadow made soft, the glow (named "glow", the outermost
+// layer's contours in the glow's colour) put right under the outermost layer.
+void addSoftLayers(std::vector<LetteringLayer>& layers, const SoftEffects& effects);
+
+// Where a soft layer can show: its contours' box grown by the blur, cut to the canvas.
+QRectF softLayerArea(const LetteringLayer& layer, const QSize& canvas);
+// A soft layer drawn at `scale` device pixels per canvas pixel over `area` (non-premultiplied
+// ARGB32: the layer's colour, the blurred coverage as alpha).
+QImage softLayerRaster(const LetteringLayer& layer, const QRectF& area, double scale);
 
 // PrintFont as vectors: the same settings, type and anchor as the raster drawing; the
 // background is colour ① unless `transparent`, `picture` under everything.

@@ -100,6 +100,10 @@ TEST(RenderOptions, EveryBadInputIsRefusedWithItsReason)
         {withOutput({"--angle", "361"}), "--angle: 361 is out of range (0 to 360)"},
         {withOutput({"--angle", "1e400"}), "--angle: \"1e400\" is not a number"},
         {withOutput({"--bordering", "0"}), "--bordering: 0 is out of range (1 to 30)"},
+        {withOutput({"--shadow-blur", "51"}), "--shadow-blur: 51 is out of range (0 to 50)"},
+        {withOutput({"--glow-radius", "0"}), "--glow-radius: 0 is out of range (1 to 50)"},
+        {withOutput({"--glow-opacity", "101"}), "--glow-opacity: 101 is out of range (0 to 100)"},
+        {withOutput({"--glow", "255,0"}), "--glow: \"255,0\" is not a colour R,G,B with each part 0 to 255"},
         {withOutput({"--solid", "21"}), "--solid: 21 is out of range (0 to 20)"},
         {withOutput({"--shadow-position", "-1"}), "--shadow-position: -1 is out of range (0 to 20)"},
         {withOutput({"--type", "5"}), "--type: 5 is out of range (0 to 4)"},
@@ -126,6 +130,19 @@ TEST(RenderOptions, EveryBadInputIsRefusedWithItsReason)
     };
     for (const auto& [args, message] : cases)
         EXPECT_EQ(refusal(args), message) << args.join(u' ').toStdString();
+}
+
+TEST(RenderOptions, SoftLightOptionsSetTheEffectValuesAndAGlowColourTurnsTheGlowOn)
+{
+    const RenderOptions o = parsed({"--shadow-blur", "12", "--shadow-opacity", "60", "--glow", "255,128,0",
+                                    "--glow-radius", "25", "--glow-opacity", "40"});
+    EXPECT_EQ(o.settings.ShadowBlur, 12);
+    EXPECT_EQ(o.settings.ShadowOpacity, 60);
+    EXPECT_TRUE(o.settings.GlowEnable);
+    EXPECT_EQ(o.settings.GlowColor, colorValue(255, 128, 0));
+    EXPECT_EQ(o.settings.GlowRadius, 25);
+    EXPECT_EQ(o.settings.GlowOpacity, 40);
+    EXPECT_FALSE(parsed({"--glow-radius", "25"}).settings.GlowEnable);
 }
 
 TEST(RenderOptions, StandardOutputIsPngUnlessFormatSaysOtherwise)

@@ -7,6 +7,7 @@
 #include "app/SubModule.h"
 #include "platform/Cp932.h"
 #include "settings/SaveIniModule.h"
+#include "ui/main/EffectDialog.h"
 #include "ui/main/GradientDialog.h"
 #include "ui/main/MainFrm.h"
 
@@ -542,4 +543,57 @@ TEST_F(SettingsWindow, TheRingShapeOverlapsNoControlAndThePreviewAndGuideFollowI
     // A settings value reaches the control.
     w->setExtra(Extra::RingShape, 1);
     EXPECT_TRUE(w->Option2[1]->isChecked());
+}
+
+TEST_F(SettingsWindow, TheEffectDialogDrawsAsItsSlidersMoveAndCancelPutsTheValuesBack)
+{
+    w->Check2->setValue(1);
+    const QImage hardPreview = preview();
+    const QImage hardGuide = guide();
+    QTest::mouseClick(w->effectButton, Qt::LeftButton);
+    EffectDialog* dialog = w->effectDialog;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->shadowBlur->value(), 0);
+    EXPECT_EQ(dialog->shadowOpacity->value(), 100);
+    // Each key on the slider draws at once, before OK.
+    dialog->shadowBlur->setFocus();
+    QTest::keyClick(dialog->shadowBlur, Qt::Key_PageUp);
+    EXPECT_EQ(w->extra(Extra::ShadowBlur), 5);
+    EXPECT_NE(hardPreview, preview());
+    EXPECT_NE(hardGuide, guide());
+    QTest::mouseClick(dialog->glowEnable, Qt::LeftButton);
+    EXPECT_EQ(w->extra(Extra::GlowEnable), 1);
+    dialog->reject();
+    EXPECT_EQ(w->extra(Extra::ShadowBlur), 0);
+    EXPECT_EQ(w->extra(Extra::GlowEnable), 0);
+    EXPECT_EQ(hardPreview, preview());
+    EXPECT_EQ(hardGuide, guide());
+}
+
+TEST_F(SettingsWindow, TheEffectDialogsValuesReachTheImageWindowAndTheSettingsFile)
+{
+    w->chooseEffects();
+    EffectDialog* dialog = w->effectDialog;
+    ASSERT_NE(dialog, nullptr);
+    dialog->shadowOpacity->setValue(40);
+    dialogs.chooseColor(colorValue(255, 128, 0));
+    QTest::mouseClick(dialog->glowColor, Qt::LeftButton);  // choosing the colour turns the glow on
+    dialog->glowRadius->setValue(25);
+    dialog->accept();
+    const StyleSettings s = captureSettings(*w);
+    EXPECT_EQ(s.ShadowOpacity, 40);
+    EXPECT_TRUE(s.GlowEnable);
+    EXPECT_EQ(s.GlowColor, colorValue(255, 128, 0));
+    EXPECT_EQ(s.GlowRadius, 25);
+
+    const QString file = files.path(QStringLiteral("e.ini"));
+    dialogs.chooseFile(file);
+    w->MNU_F_S_Click();
+    EXPECT_EQ(ReadIni(file, QStringLiteral("Effect"), QStringLiteral("GlowRadius")), QStringLiteral("25"));
+    EXPECT_EQ(ReadIni(file, QStringLiteral("Effect"), QStringLiteral("ShadowOpacity")), QStringLiteral("40"));
+    w->MNU_R_D_Click();
+    EXPECT_FALSE(captureSettings(*w).GlowEnable);
+    dialogs.chooseFile(file);
+    w->MNU_F_O_Click();
+    EXPECT_EQ(captureSettings(*w).GlowRadius, 25);
 }

@@ -36,9 +36,9 @@ namespace {
 // less a caption and border) with a row for the layout of the lines below the frames, which
 // still leaves Picture3 below the visible area.
 constexpr int ClientWidthTwips = 6990;
-constexpr int LayoutRowTopTwips = 4395;
+constexpr int LayoutRowTopTwips = 4650;
 constexpr int LayoutRowHeightTwips = 300;
-constexpr int VisibleClientHeightTwips = 4785;
+constexpr int VisibleClientHeightTwips = 5040;
 
 QLabel* label(QWidget* parent, const QString& text, const QRect& r)
 {
@@ -181,7 +181,8 @@ void MainFrm::buildControls()
     Picture1 = new SurfaceView(frame4);
     Picture1->setGeometry(twipsRect(120, 360, 1335, 1095));
 
-    QGroupBox* frame5 = frame(this, QStringLiteral("カラー"), twipsRect(3720, 3120, 3135, 1200));
+    // One row taller than the program's frame: the gradient and effect buttons below the colours.
+    QGroupBox* frame5 = frame(this, QStringLiteral("カラー"), twipsRect(3720, 3120, 3135, 1470));
     Picture2 = new SurfaceView(frame5);
     Picture2->setGeometry(twipsRect(120, 200, 1215, 920));
     const char16_t* const slotLabels[] = {u"①", u"②", u"③", u"④", u"⑤", u"影"};
@@ -198,15 +199,17 @@ void MainFrm::buildControls()
     auto* background = new QPushButton(QStringLiteral("背景画"), frame5);
     background->setGeometry(twipsRect(2280, 240, 735, 250));
     Command2 = background;
-    // In the free row between 背景画 and ⑤: the shadow colour's place is taken while 影付き
-    // is checked.
+    // NOTE: not in the place of the shadow colour, which 影付き shows.
     gradientButton = new QPushButton(QStringLiteral("グラデ..."), frame5);
-    gradientButton->setGeometry(twipsRect(2280, 495, 735, 225));
+    gradientButton->setGeometry(twipsRect(2280, 1200, 795, 240));
     gradientButton->setToolTip(QStringLiteral("グラデーション"));
+    effectButton = new QPushButton(QStringLiteral("効果..."), frame5);
+    effectButton->setGeometry(twipsRect(1440, 1200, 795, 240));
+    effectButton->setToolTip(QStringLiteral("効果 (ぼかした影と光彩)"));
 
     // The save buffer of the image windows, below the visible part of the window.
     Picture3 = new SurfaceView(this);
-    Picture3->setGeometry(twipsRect(240, 4800, 2055, 495));
+    Picture3->setGeometry(twipsRect(240, 5100, 2055, 495));
 
     for (SurfaceView* view : {Picture1, Picture2, Picture3})
         view->setFocusPolicy(Qt::NoFocus);
@@ -361,7 +364,7 @@ void MainFrm::setTabOrder()
         order << b;
     for (int i = 0; i < 5; ++i)
         order << Label2[i] << Command1[i];
-    order << Check2 << Slider2[2] << Label3[2] << Command1[5] << Label2[5] << Command2 << gradientButton;
+    order << Check2 << Slider2[2] << Label3[2] << Command1[5] << Label2[5] << Command2 << effectButton << gradientButton;
     m_tabOrder = order;
 
     QWidget* previous = nullptr;

@@ -33,6 +33,7 @@ class QToolBar;
 
 namespace kalvetra {
 
+class EffectDialog;
 class GradientDialog;
 class RecentFilesMenu;
 class SettingsHistory;
@@ -80,6 +81,10 @@ public:
     void MNU_R_C_Click();
     // The グラデーション... button: the gradient dialog, applied when it is accepted.
     void chooseGradients();
+    // The 効果... button: the effect dialog; the drawing follows its controls as they move.
+    void chooseEffects();
+    // The soft shadow and the glow as the window holds them.
+    SoftEffects softEffects() const;
     // The toolbar by the index of its place (1 .. 7); separators and other indexes do nothing.
     void Toolbar1_ButtonClick(int index);
     // Toolbar button 1: a settings file (a name ending in lower-case "ini") or a picture.
@@ -144,6 +149,8 @@ public:
     TextLinesEditor* linesEditor = nullptr;
     // Opens the larger editor beside the text box (the button, and Ctrl+Enter in the box).
     void editTextLines();
+    QPushButton* effectButton = nullptr;
+    QPointer<EffectDialog> effectDialog;
     SurfaceView* Picture1 = nullptr;
     SurfaceView* Picture2 = nullptr;
     SurfaceView* Picture3 = nullptr;

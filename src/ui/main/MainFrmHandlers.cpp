@@ -1,6 +1,7 @@
 // The settings window's handlers: what each control, menu item and paint does.
 #include "MainFrm.h"
 
+#include "EffectDialog.h"
 #include "GradientDialog.h"
 #include "RecentFilesMenu.h"
 #include "SettingsUndo.h"
@@ -104,6 +105,7 @@ void MainFrm::connectHandlers()
     connect(tateChuYokoBox, &QCheckBox::stateChanged, this,
             [this] { setExtra(Extra::TateChuYoko, tateChuYokoBox->value() != 0); });
     Text1[0]->installEventFilter(this);
+    connect(effectButton, &QPushButton::clicked, this, &MainFrm::chooseEffects);
 
     connect(MNU_F_O, &QAction::triggered, this, &MainFrm::MNU_F_O_Click);
     connect(MNU_F_S, &QAction::triggered, this, &MainFrm::MNU_F_S_Click);
@@ -138,6 +140,7 @@ void MainFrm::DrawPreview()
         in.colors[static_cast<size_t>(slot)] = color(slot);
     in.gradients = m_gradients;
     in.letterSpacing = extra(Extra::LetterSpacing);
+    in.effects = softEffects();
     in.type = selectedType();
     in.ringForm = extra(Extra::RingShape) == 1 ? RingForm::Round : RingForm::Square;
     ::kalvetra::DrawPreview(Picture1->surface(), in, Engine::Fast, m_previewRenderer);
@@ -159,6 +162,7 @@ void MainFrm::DrawColorGuide()
         in.colors[static_cast<size_t>(slot)] = color(slot);
     in.gradients = m_gradients;
     in.ringForm = extra(Extra::RingShape) == 1 ? RingForm::Round : RingForm::Square;
+    in.effects = softEffects();
     in.windowBackground = palette().color(QPalette::Window);
     in.labelFont = font();
     const LabelColors labels = ::kalvetra::DrawColorGuide(Picture2->surface(), in, Engine::Fast, m_guideRenderer);
@@ -379,6 +383,38 @@ void MainFrm::chooseGradients()
         DrawColorGuide();
     });
     gradientDialog->open();
+}
+
+SoftEffects MainFrm::softEffects() const
+{
+    SoftEffects e;
+    e.shadowBlur = extra(Extra::ShadowBlur);
+    e.shadowOpacity = extra(Extra::ShadowOpacity);
+    e.glow = extra(Extra::GlowEnable) != 0;
+    e.glowColor = static_cast<ColorValue>(extra(Extra::GlowColor));
+    e.glowRadius = extra(Extra::GlowRadius);
+    e.glowOpacity = extra(Extra::GlowOpacity);
+    return e;
+}
+
+void MainFrm::chooseEffects()
+{
+    if (effectDialog) {
+        effectDialog->raise();
+        return;
+    }
+    effectDialog = new EffectDialog(m_dialogs, softEffects(), this);
+    effectDialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Each value as it moves: the preview and the colour guide follow (storeExtra draws them).
+    connect(effectDialog, &EffectDialog::effectsChanged, this, [this](const SoftEffects& e) {
+        setExtra(Extra::ShadowBlur, e.shadowBlur);
+        setExtra(Extra::ShadowOpacity, e.shadowOpacity);
+        setExtra(Extra::GlowColor, e.glowColor);
+        setExtra(Extra::GlowRadius, e.glowRadius);
+        setExtra(Extra::GlowOpacity, e.glowOpacity);
+        setExtra(Extra::GlowEnable, e.glow ? 1 : 0);
+    });
+    effectDialog->open();
 }
 
 // ---- Menu commands ------------------------------------------------------------------------
