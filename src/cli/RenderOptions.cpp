@@ -121,7 +121,47 @@ std::optional<int> layerNumberAfter(const QString& arg, QStringView prefix)
     return n >= 1 && n <= GradientLayerCount ? std::optional<int>(n) : std::nullopt;
 }
 
+// The style switches by their option names; "--no-" before a name switches it off.
+constexpr std::pair<const char16_t*, Check> StyleSwitches[] = {
+    {u"bold", Check::Bold},           {u"italic", Check::Italic},       {u"underline", Check::Underline},
+    {u"strikeout", Check::StrikeOut}, {u"vertical", Check::UpToDown},   {u"twice-draw", Check::TwiceDraw},
+    {u"shadow", Check::Shadow},
+};
+
+std::optional<std::pair<Check, bool>> checkOfSwitch(const QString& arg)
+{
+    if (!arg.startsWith(u"--"))
+        return std::nullopt;
+    const bool off = arg.startsWith(u"--no-");
+    const QStringView name = QStringView(arg).mid(off ? 5 : 2);
+    for (const auto& [switchName, check] : StyleSwitches)
+        if (name == QStringView(switchName))
+            return std::make_pair(check, !off);
+    return std::nullopt;
+}
+
 }  // namespace
+
+OptionKind optionKind(const QString& option)
+{
+    static const QStringList switches{QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--transparent"),
+                                      QStringLiteral("--no-transparent"), QStringLiteral("--time")};
+    static const QStringList valued{
+        QStringLiteral("--text"),     QStringLiteral("-o"),          QStringLiteral("--output"),
+        QStringLiteral("--type"),     QStringLiteral("--font"),      QStringLiteral("--size"),
+        QStringLiteral("--width"),    QStringLiteral("--angle"),     QStringLiteral("--bordering"),
+        QStringLiteral("--solid"),    QStringLiteral("--shadow-position"), QStringLiteral("--canvas"),
+        QStringLiteral("--anchor"),   QStringLiteral("--settings"),  QStringLiteral("--save-settings"),
+        QStringLiteral("--background-picture"), QStringLiteral("--format"), QStringLiteral("--engine"),
+        QStringLiteral("--repeat")};
+    if (switches.contains(option) || checkOfSwitch(option) || layerNumberAfter(option, u"--gradient-horizontal") ||
+        layerNumberAfter(option, u"--no-gradient-horizontal"))
+        return OptionKind::Switch;
+    const bool colour = option.startsWith(u"--color") && option.size() == 8 && option[7] >= u'0' && option[7] <= u'5';
+    if (valued.contains(option) || colour || layerNumberAfter(option, u"--gradient"))
+        return OptionKind::Valued;
+    return OptionKind::Unknown;
+}
 
 PlainSettingsControls settingsControls(const SettingOverrides& o, const QString& settingsFile)
 {
@@ -144,8 +184,8 @@ PlainSettingsControls settingsControls(const SettingOverrides& o, const QString&
         c.setNumberBoxText(Slider::FontEscape, QString::number(*o.angle));
     }
     for (int i = 0; i < CheckCount; ++i)
-        if (o.checked[static_cast<size_t>(i)])
-            c.setCheckValue(static_cast<Check>(i), 1);
+        if (const auto& on = o.checked[static_cast<size_t>(i)])
+            c.setCheckValue(static_cast<Check>(i), *on ? 1 : 0);
     // As in the window: choosing a type assigns its colours first, chosen colours win.
     if (o.type)
         c.selectType(*o.type);
@@ -157,8 +197,8 @@ PlainSettingsControls settingsControls(const SettingOverrides& o, const QString&
             c.setGradientColor(layer, *v);
             c.setGradientEnabled(layer, 1);
         }
-        if (o.gradientHorizontal[static_cast<size_t>(layer - 1)])
-            c.setGradientHorizontal(layer, 1);
+        if (const auto& on = o.gradientHorizontal[static_cast<size_t>(layer - 1)])
+            c.setGradientHorizontal(layer, *on ? 1 : 0);
     }
     return c;
 }
@@ -218,26 +258,14 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 else
                     set.angle = *v;
             }
-        } else if (arg == u"--bold") {
-            set.checked[static_cast<size_t>(Check::Bold)] = true;
-        } else if (arg == u"--italic") {
-            set.checked[static_cast<size_t>(Check::Italic)] = true;
-        } else if (arg == u"--underline") {
-            set.checked[static_cast<size_t>(Check::Underline)] = true;
-        } else if (arg == u"--strikeout") {
-            set.checked[static_cast<size_t>(Check::StrikeOut)] = true;
-        } else if (arg == u"--vertical") {
-            set.checked[static_cast<size_t>(Check::UpToDown)] = true;
-        } else if (arg == u"--twice-draw") {
-            set.checked[static_cast<size_t>(Check::TwiceDraw)] = true;
+        } else if (const auto check = checkOfSwitch(arg)) {
+            set.checked[static_cast<size_t>(check->first)] = check->second;
         } else if (arg == u"--bordering") {
             if (const auto v = p.integerIn(arg, 1, 30))
                 set.sliders[static_cast<size_t>(Slider::Bordering)] = *v;
         } else if (arg == u"--solid") {
             if (const auto v = p.integerIn(arg, 0, 20))
                 set.sliders[static_cast<size_t>(Slider::Solid)] = *v;
-        } else if (arg == u"--shadow") {
-            set.checked[static_cast<size_t>(Check::Shadow)] = true;
         } else if (arg == u"--shadow-position") {
             if (const auto v = p.integerIn(arg, 0, 20))
                 set.sliders[static_cast<size_t>(Slider::ShadowPosition)] = *v;
@@ -250,6 +278,8 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 set.gradientColors[static_cast<size_t>(*layer - 1)] = *v;
         } else if (const auto layer = layerNumberAfter(arg, u"--gradient-horizontal")) {
             set.gradientHorizontal[static_cast<size_t>(*layer - 1)] = true;
+        } else if (const auto layer = layerNumberAfter(arg, u"--no-gradient-horizontal")) {
+            set.gradientHorizontal[static_cast<size_t>(*layer - 1)] = false;
         } else if (arg == u"--canvas") {
             if (const auto text = p.value(arg)) {
                 const auto v = parsePair(text->toLower(), u'x');
@@ -277,8 +307,8 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         } else if (arg == u"--background-picture") {
             if (const auto v = p.value(arg))
                 o.backgroundPicture = *v;
-        } else if (arg == u"--transparent") {
-            o.transparent = true;
+        } else if (arg == u"--transparent" || arg == u"--no-transparent") {
+            o.transparent = arg == u"--transparent";
         } else if (arg == u"--format") {
             if (const auto text = p.value(arg)) {
                 if (const auto f = imagefile::imageFormatForName(*text))
@@ -354,6 +384,7 @@ QString usageText()
         "  --width 10..500          character width in percent (default 100)\n"
         "  --angle 0..360           angle in degrees, counter-clockwise; may have a fraction\n"
         "  --bold --italic --underline --strikeout --vertical --twice-draw\n"
+        "  --no-bold, --no-shadow, ...  switch off what a settings file switched on\n"
         "  --bordering 1..30        outline width (default 5)\n"
         "  --solid 0..20            depth of the solid extrusion (default 5)\n"
         "  --shadow                 draw the shadow\n"
@@ -362,6 +393,7 @@ QString usageText()
         "  --gradient1 .. --gradient4 R,G,B  a gradient over layer 1 .. 4 from its colour to\n"
         "                           this one, top to bottom\n"
         "  --gradient-horizontal1 .. --gradient-horizontal4  that gradient left to right\n"
+        "                           (--no-gradient-horizontalN: top to bottom)\n"
         "  --canvas WxH             canvas size (default: the drawing plus a 16-pixel margin)\n"
         "  --anchor X,Y             middle of the text's baseline (default: drawing centred)\n"
         "  --background-picture F   picture under everything, at the top-left corner\n"
@@ -370,7 +402,18 @@ QString usageText()
         "  --format png|jpg|bmp|wmf|emf|svg|pdf  format of the picture (default png for -o -,\n"
         "                           else the output's extension)\n"
         "  --engine textout|stamp|fast  drawing engine (default fast)\n"
-        "  --time [--repeat N]      drawing time in ms on stderr (first, and median of N)\n");
+        "  --time [--repeat N]      drawing time in ms on stderr (first, and median of N)\n"
+        "\n"
+        "       kalvetra-render --batch TABLE.csv|.tsv [-j N] [--overwrite] [options]\n"
+        "\n"
+        "Draws one picture per row of the table. Its first row names the columns: text\n"
+        "(required), output (the file to write) and any option above without its dashes\n"
+        "(size, color4, gradient4, type, shadow, ...), which overrides for that row the\n"
+        "options given here. A switch column takes 1/0, true/false, yes/no or on/off.\n"
+        "  -j N, --jobs N           draw on N processes (default: every core)\n"
+        "  --overwrite              replace pictures that exist already\n"
+        "Exit status 1 when a row failed (each is reported with its line), 2 when the\n"
+        "table cannot be read.\n");
 }
 
 }  // namespace kalvetra::cli
