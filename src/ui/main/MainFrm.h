@@ -73,6 +73,9 @@ public:
     void MNU_R_M_Click();
     void MNU_F_I_Click();
     void MNU_R_C_Click();
+    // Loads a settings file into the controls and redraws, as 設定ファイルを開く does once
+    // the file is chosen; the style gallery applies its styles through it.
+    void openSettingsFile(const QString& path);
     // The グラデーション... button: the gradient dialog, applied when it is accepted.
     void chooseGradients();
     // The toolbar by the index of its place (1 .. 7); separators and other indexes do nothing.
@@ -89,6 +92,7 @@ public:
     std::function<void()> exitProgram;
     std::function<void(const QString& path)> putIntoPictureWindow;
     std::function<void()> showCodeTable;
+    std::function<void()> showStyleGallery;
     std::function<void()> showAbout;
     std::function<void()> showHelpContents;
     std::function<void()> showHelpSearch;
@@ -133,6 +137,7 @@ public:
     QAction* MNU_F_X = nullptr;
     QAction* MNU_R_M = nullptr;
     QAction* MNU_R_C = nullptr;
+    QAction* MNU_R_G = nullptr;  // スタイル一覧
     QAction* MNU_R_D = nullptr;
     QAction* MNU_T_E = nullptr;
     QAction* MNU_T_S = nullptr;

@@ -94,6 +94,7 @@ void MainFrm::connectHandlers()
         if (f)
             f();
     };
+    connect(MNU_R_G, &QAction::triggered, this, [this, call] { call(showStyleGallery); });
     connect(MNU_H_C, &QAction::triggered, this, [this, call] { call(showHelpContents); });
     connect(MNU_H_K, &QAction::triggered, this, [this, call] { call(showHelpSearch); });
     connect(MNU_H_A, &QAction::triggered, this, [this, call] { call(showAbout); });
@@ -344,11 +345,19 @@ void MainFrm::MNU_F_O_Click()
     request.defaultExtension = QStringLiteral("ini");
     const FileDialogResult result = m_dialogs.openFile(this, request);
     QCoreApplication::processEvents();
-    if (result.outcome == DialogOutcome::Chosen)
-        loadSetting(result.path, *this);
-    else if (result.outcome == DialogOutcome::Failed)
+    if (result.outcome == DialogOutcome::Chosen) {
+        openSettingsFile(result.path);
+        return;
+    }
+    if (result.outcome == DialogOutcome::Failed)
         m_dialogs.message(this, result.errorDescription, QStringLiteral("設定を開く"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
+    DrawPreview();
+}
+
+void MainFrm::openSettingsFile(const QString& path)
+{
+    loadSetting(path, *this);
     DrawPreview();
 }
 
@@ -428,8 +437,7 @@ void MainFrm::openRelatedPath(const QString& path)
 {
     // NOTE: only a name ending in lower-case "ini" is a settings file; "INI" is a picture.
     if (path.endsWith(QStringLiteral("ini"), Qt::CaseSensitive)) {
-        loadSetting(path, *this);
-        DrawPreview();
+        openSettingsFile(path);
     } else if (putIntoPictureWindow) {
         putIntoPictureWindow(path);
     }
