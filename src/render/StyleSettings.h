@@ -41,7 +41,25 @@ struct StyleSettings {
     std::int16_t ShadowEnable = 0;    // the check box value; the shadow is on only for 1
     ColorSlots Colors{};
     LayerGradients Gradients{};  // second colours of ② .. ⑤; off, the layers are flat
+
+    // What the program on Windows does not have; the defaults draw as it does.
+    int RingShape = 0;  // 0 square rings (角), 1 round rings (丸)
+    int ShadowBlur = 0;  // pixels; 0 a hard shadow
+    int ShadowOpacity = 100;  // percent
+    bool GlowEnable = false;  // 光彩
+    ColorValue GlowColor = colorValue(255, 255, 0);
+    int GlowRadius = 10;  // pixels
+    int GlowOpacity = 80;  // percent
+    int Align = 1;  // lines of a block: 0 left (top), 1 centred, 2 right (bottom)
+    int LineSpacing = 100;  // percent of the font's line height
+    int LetterSpacing = 0;  // pixels at the set size, added to every advance
+    bool TateChuYoko = false;  // short runs of digits upright in one cell in vertical writing
 };
+
+inline bool roundRings(const StyleSettings& s)
+{
+    return s.RingShape == 1;
+}
 
 inline bool shadowIsOn(const StyleSettings& s)
 {

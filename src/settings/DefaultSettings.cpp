@@ -17,6 +17,9 @@ void restoreDefaultSettings(SettingsControls& controls)
         if (!hasNumberBox(d.slider))
             controls.setSliderValue(d.slider, d.value);
     controls.applyType(static_cast<int>(controls.selectedType()));
+    // What the program on Windows does not have goes back to what draws as it does.
+    for (int i = 0; i < ExtraCount; ++i)
+        controls.resetExtra(static_cast<Extra>(i));
 }
 
 void startUp(SettingsControls& controls)

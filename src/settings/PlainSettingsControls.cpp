@@ -21,6 +21,8 @@ PlainSettingsControls::PlainSettingsControls(const QStringList& families) : m_fo
         m_sliders[static_cast<size_t>(i)] = sliderRange(static_cast<Slider>(i)).designValue;
     m_colors.fill(ButtonFace);
     m_colors[ShadowSlot] = colorValue(0, 0, 0);
+    for (int i = 0; i < ExtraCount; ++i)
+        m_extras[static_cast<size_t>(i)] = extraRange(static_cast<Extra>(i)).defaultValue;
 }
 
 int PlainSettingsControls::sliderValue(Slider slider) const
@@ -93,6 +95,16 @@ LayerGradient PlainSettingsControls::gradient(int slot) const
 void PlainSettingsControls::storeGradient(int slot, const LayerGradient& gradient)
 {
     m_gradients[static_cast<size_t>(slot - Layer1Slot)] = gradient;
+}
+
+int PlainSettingsControls::extra(Extra extra) const
+{
+    return m_extras[static_cast<size_t>(extra)];
+}
+
+void PlainSettingsControls::storeExtra(Extra extra, int value)
+{
+    m_extras[static_cast<size_t>(extra)] = value;
 }
 
 void PlainSettingsControls::storeColor(int slot, ColorValue value)

@@ -26,6 +26,7 @@ public:
     DecorationType selectedType() const override;
     ColorValue color(int slot) const override;
     LayerGradient gradient(int slot) const override;
+    int extra(Extra extra) const override;
 
 protected:
     void storeSlider(Slider slider, int value) override;
@@ -35,6 +36,7 @@ protected:
     void storeSelectedType(DecorationType type) override;
     void storeColor(int slot, ColorValue value) override;
     void storeGradient(int slot, const LayerGradient& gradient) override;
+    void storeExtra(Extra extra, int value) override;
     std::optional<QString> fontListEntry(const QString& name) const override;
 
 private:
@@ -46,6 +48,7 @@ private:
     DecorationType m_type = DecorationType::None;
     ColorSlots m_colors{};
     LayerGradients m_gradients{};
+    std::array<int, ExtraCount> m_extras{};
 };
 
 }  // namespace kalvetra

@@ -91,6 +91,20 @@ bool SettingsControls::setGradientHorizontal(int slot, std::int64_t value)
     return true;
 }
 
+bool SettingsControls::setExtra(Extra extra, std::int64_t value)
+{
+    const ExtraRange range = extraRange(extra);
+    if (value < range.min || value > range.max)
+        return false;
+    storeExtra(extra, static_cast<int>(value));
+    return true;
+}
+
+void SettingsControls::resetExtra(Extra extra)
+{
+    storeExtra(extra, extraRange(extra).defaultValue);
+}
+
 void SettingsControls::turnGradientsOff()
 {
     for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot)
@@ -139,6 +153,17 @@ StyleSettings captureSettings(const SettingsControls& c)
         s.Colors[static_cast<size_t>(slot)] = c.color(slot);
     for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot)
         s.Gradients[static_cast<size_t>(slot - Layer1Slot)] = c.gradient(slot);
+    s.RingShape = c.extra(Extra::RingShape);
+    s.ShadowBlur = c.extra(Extra::ShadowBlur);
+    s.ShadowOpacity = c.extra(Extra::ShadowOpacity);
+    s.GlowEnable = c.extra(Extra::GlowEnable) != 0;
+    s.GlowColor = static_cast<ColorValue>(c.extra(Extra::GlowColor));
+    s.GlowRadius = c.extra(Extra::GlowRadius);
+    s.GlowOpacity = c.extra(Extra::GlowOpacity);
+    s.Align = c.extra(Extra::Align);
+    s.LineSpacing = c.extra(Extra::LineSpacing);
+    s.LetterSpacing = c.extra(Extra::LetterSpacing);
+    s.TateChuYoko = c.extra(Extra::TateChuYoko) != 0;
     return s;
 }
 

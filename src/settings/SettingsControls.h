@@ -50,6 +50,58 @@ constexpr bool hasNumberBox(Slider slider)
     return slider == Slider::FontSize || slider == Slider::FontAspect || slider == Slider::FontEscape;
 }
 
+// Style values the program on Windows does not have: each an integer with a range and a
+// default, kept in keys that files from Windows lack (see SettingsKeys.h).
+enum class Extra : int {
+    RingShape,      // 0 square rings (角), 1 round rings (丸)
+    ShadowBlur,     // ぼかし of the shadow, pixels
+    ShadowOpacity,  // 不透明度 of the shadow, percent
+    GlowEnable,     // 光彩 on
+    GlowColor,      // its colour, a colour value
+    GlowRadius,     // pixels
+    GlowOpacity,    // percent
+    Align,          // 0 left (top), 1 centre (middle), 2 right (bottom)
+    LineSpacing,    // 行間, percent of the font's line height
+    LetterSpacing,  // 字間, pixels at the set size added to every advance
+    TateChuYoko,    // 縦中横 in vertical writing
+};
+constexpr int ExtraCount = 11;
+
+struct ExtraRange {
+    int min;
+    int max;
+    int defaultValue;
+};
+
+constexpr ExtraRange extraRange(Extra extra)
+{
+    switch (extra) {
+    case Extra::RingShape:
+        return {0, 1, 0};
+    case Extra::ShadowBlur:
+        return {0, 50, 0};
+    case Extra::ShadowOpacity:
+        return {0, 100, 100};
+    case Extra::GlowEnable:
+        return {0, 1, 0};
+    case Extra::GlowColor:
+        return {0, 0xFFFFFF, colorValue(255, 255, 0)};
+    case Extra::GlowRadius:
+        return {1, 50, 10};
+    case Extra::GlowOpacity:
+        return {0, 100, 80};
+    case Extra::Align:
+        return {0, 2, 1};
+    case Extra::LineSpacing:
+        return {50, 300, 100};
+    case Extra::LetterSpacing:
+        return {-200, 200, 0};
+    case Extra::TateChuYoko:
+        return {0, 1, 0};
+    }
+    return {0, 0, 0};
+}
+
 // Check1(0) .. Check1(4) in index order, then Check3 and Check2.
 enum class Check : int { Bold, Italic, Underline, StrikeOut, UpToDown, TwiceDraw, Shadow };
 constexpr int CheckCount = 7;
@@ -66,6 +118,7 @@ public:
     virtual ColorValue color(int slot) const = 0;  // Command1(slot).BackColor, slots 0 .. 5
     // The gradient of layer colour `slot`, Layer1Slot (②) .. Layer4Slot (⑤).
     virtual LayerGradient gradient(int slot) const = 0;
+    virtual int extra(Extra extra) const = 0;
 
     // Each assignment returns false and leaves the control as it was when the control does
     // not take the value: a slider value outside its range, a check value other than 0, 1
@@ -82,6 +135,10 @@ public:
     bool setGradientEnabled(int slot, std::int64_t value);
     bool setGradientColor(int slot, std::int64_t value);
     bool setGradientHorizontal(int slot, std::int64_t value);
+    // An extra style value; refused outside its range.
+    bool setExtra(Extra extra, std::int64_t value);
+    // The value back to its default, as a file without its key has it.
+    void resetExtra(Extra extra);
     // Every layer flat again, their second colours and directions kept for the next time.
     void turnGradientsOff();
     // Every gradient back to how the window starts: off, white, top to bottom.
@@ -103,6 +160,7 @@ protected:
     virtual void storeSelectedType(DecorationType type) = 0;
     virtual void storeColor(int slot, ColorValue value) = 0;
     virtual void storeGradient(int slot, const LayerGradient& gradient) = 0;
+    virtual void storeExtra(Extra extra, int value) = 0;
 
     // The entry of the font list that stands for the face `name` - under that name or under
     // the family's name in another language - in the list's own spelling, if any.

@@ -6,7 +6,7 @@
 
 #include <QFileInfo>
 
-#include <algorithm>
+#include <array>
 
 namespace kalvetra {
 namespace {
@@ -43,6 +43,9 @@ void assign(SettingsControls& controls, const SettingsKey& key, const QString& v
     case SettingsKey::GradientHorizontal:
         controls.setGradientHorizontal(key.index, *number);
         break;
+    case SettingsKey::ExtraValue:
+        controls.setExtra(static_cast<Extra>(key.index), *number);
+        break;
     case SettingsKey::FontName:
         break;
     }
@@ -69,32 +72,65 @@ QString text(const SettingsControls& controls, const SettingsKey& key)
         return QString::number(controls.gradient(key.index).color);
     case SettingsKey::GradientHorizontal:
         return QString::number(controls.gradient(key.index).horizontal ? 1 : 0);
+    case SettingsKey::ExtraValue:
+        return QString::number(controls.extra(static_cast<Extra>(key.index)));
     }
     return {};
 }
 
-QList<profile::Key> tableKeys(bool gradientsOnly)
+// A key of an optional group at the value a file without the group stands for.
+bool atDefault(const SettingsControls& controls, const SettingsKey& key)
+{
+    switch (key.kind) {
+    case SettingsKey::Color:
+        return key.index == ShadowSlot && controls.color(key.index) == colorValue(0, 0, 0);
+    case SettingsKey::GradientEnable:
+    case SettingsKey::GradientColor:
+    case SettingsKey::GradientHorizontal:
+        return controls.gradient(key.index) == LayerGradient{};
+    case SettingsKey::ExtraValue:
+        return controls.extra(static_cast<Extra>(key.index)) == extraRange(static_cast<Extra>(key.index)).defaultValue;
+    default:
+        return false;
+    }
+}
+
+// What a file without any key of `group` loads.
+void resetGroup(SettingsControls& controls, SettingsKey::Group group)
+{
+    if (group == SettingsKey::Gradients) {
+        controls.resetGradients();
+        return;
+    }
+    for (const SettingsKey& k : SettingsKeys) {
+        if (k.group != group)
+            continue;
+        if (k.kind == SettingsKey::ExtraValue)
+            controls.resetExtra(static_cast<Extra>(k.index));
+        else if (k.kind == SettingsKey::Color)
+            controls.setColor(k.index, colorValue(0, 0, 0));
+    }
+}
+
+constexpr int GroupCount = SettingsKey::Layout + 1;
+using GroupFlags = std::array<bool, GroupCount>;
+
+QList<profile::Key> tableKeys()
 {
     QList<profile::Key> keys;
     for (const SettingsKey& k : SettingsKeys)
-        if (!gradientsOnly || isGradientKey(k))
-            keys.append({QString::fromUtf16(k.section), QString::fromUtf16(k.key)});
+        keys.append({QString::fromUtf16(k.section), QString::fromUtf16(k.key)});
     return keys;
 }
 
-// The gradients of the controls say something that flat layers do not.
-bool gradientsSet(const SettingsControls& controls)
+// The optional groups of which `values` (read in table order) hold at least one key.
+GroupFlags groupsPresent(const QList<QString>& values)
 {
-    for (int slot = Layer1Slot; slot <= Layer4Slot; ++slot)
-        if (controls.gradient(slot) != LayerGradient{})
-            return true;
-    return false;
-}
-
-bool fileHasGradientKeys(const QString& file)
-{
-    const QList<QString> values = ReadIniKeys(file, tableKeys(true));
-    return std::any_of(values.begin(), values.end(), [](const QString& v) { return !v.isEmpty(); });
+    GroupFlags present{};
+    for (size_t i = 0; i < SettingsKeys.size(); ++i)
+        if (!values[static_cast<qsizetype>(i)].isEmpty())
+            present[SettingsKeys[i].group] = true;
+    return present;
 }
 
 }  // namespace
@@ -102,27 +138,32 @@ bool fileHasGradientKeys(const QString& file)
 void loadSetting(const QString& file, SettingsControls& controls)
 {
     // One pass over the file for all keys; each is then assigned in turn, as key by key.
-    const QList<QString> values = ReadIniKeys(file, tableKeys(false));
-    bool anyGradientKey = false;
-    for (size_t i = 0; i < SettingsKeys.size(); ++i) {
-        const QString& value = values[static_cast<qsizetype>(i)];
-        assign(controls, SettingsKeys[i], value);
-        anyGradientKey = anyGradientKey || (isGradientKey(SettingsKeys[i]) && !value.isEmpty());
-    }
-    // A file without gradients (every file the program on Windows wrote) shows flat layers,
-    // whatever the window showed before, and so is saved again without them.
-    if (!anyGradientKey && QFileInfo::exists(file))
-        controls.resetGradients();
+    const QList<QString> values = ReadIniKeys(file, tableKeys());
+    for (size_t i = 0; i < SettingsKeys.size(); ++i)
+        assign(controls, SettingsKeys[i], values[static_cast<qsizetype>(i)]);
+    // A file without a group (every file the program on Windows wrote lacks them all) shows
+    // the group's defaults, whatever the window showed before, and so is saved again without.
+    if (!QFileInfo::exists(file))
+        return;
+    const GroupFlags present = groupsPresent(values);
+    for (int g = SettingsKey::Always + 1; g < GroupCount; ++g)
+        if (!present[g])
+            resetGroup(controls, static_cast<SettingsKey::Group>(g));
 }
 
 QList<profile::Entry> settingsEntries(const SettingsControls& controls, const QString& file)
 {
-    // NOTE: a file without gradients gets none while the layers are flat, so that loading and
-    // saving a file from Windows leaves it byte for byte; once it has them they are kept up.
-    const bool withGradients = gradientsSet(controls) || fileHasGradientKeys(file);
+    // NOTE: a file gets an optional group only while it says something the defaults do not,
+    // so that loading and saving a file from Windows leaves it byte for byte; once the file
+    // has the group it is kept up.
+    GroupFlags written = groupsPresent(ReadIniKeys(file, tableKeys()));
+    written[SettingsKey::Always] = true;
+    for (const SettingsKey& k : SettingsKeys)
+        if (!atDefault(controls, k))
+            written[k.group] = true;
     QList<profile::Entry> entries;
     for (const SettingsKey& k : SettingsKeys)
-        if (withGradients || !isGradientKey(k))
+        if (written[k.group])
             entries.append({QString::fromUtf16(k.section), QString::fromUtf16(k.key), text(controls, k)});
     return entries;
 }

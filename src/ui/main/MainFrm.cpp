@@ -65,6 +65,8 @@ MainFrm::MainFrm(Dialogs& dialogs, PictureLoader loadPicture, QWidget* parent)
     : QWidget(parent), m_dialogs(dialogs), m_loadPicture(std::move(loadPicture))
 {
     setWindowTitle(QStringLiteral("設定"));
+    for (int i = 0; i < ExtraCount; ++i)
+        m_extras[static_cast<size_t>(i)] = extraRange(static_cast<Extra>(i)).defaultValue;
     // The window's own user-interface font: a 9-point Gothic, as the layout was designed for.
     QFont uiFont(QStringLiteral("IPAPGothic"));
     uiFont.setPixelSize(12);
@@ -368,6 +370,30 @@ void MainFrm::storeGradient(int slot, const LayerGradient& gradient)
     // As with a colour, no handler runs; the window's next paint shows it.
     m_gradients[static_cast<size_t>(slot - Layer1Slot)] = gradient;
     update();
+}
+
+int MainFrm::extra(Extra extra) const
+{
+    return m_extras[static_cast<size_t>(extra)];
+}
+
+void MainFrm::storeExtra(Extra extra, int value)
+{
+    int& current = m_extras[static_cast<size_t>(extra)];
+    if (current == value)
+        return;
+    current = value;
+    syncExtraControl(extra);
+    DrawPreview();
+    DrawColorGuide();
+}
+
+void MainFrm::syncExtraControl(Extra extra)
+{
+    switch (extra) {
+    default:
+        break;
+    }
 }
 
 void MainFrm::storeSlider(Slider slider, int value)

@@ -53,6 +53,7 @@ public:
     DecorationType selectedType() const override;
     ColorValue color(int slot) const override;
     LayerGradient gradient(int slot) const override;
+    int extra(Extra extra) const override;
 
     // ---- Program-wide state ------------------------------------------------------------
     QString saveFile;               // the program's own settings file
@@ -159,6 +160,7 @@ protected:
     void storeSelectedType(DecorationType type) override;
     void storeColor(int slot, ColorValue value) override;
     void storeGradient(int slot, const LayerGradient& gradient) override;
+    void storeExtra(Extra extra, int value) override;
     std::optional<QString> fontListEntry(const QString& name) const override;
     void applyDecorationType(DecorationType type) override;
 
@@ -175,6 +177,8 @@ private:
     QSlider* sliderOf(Slider slider) const;
     QStringList fontListItems() const;
     CheckBox* checkOf(Check check) const;
+    // Shows an extra style value in the control that sets it, if the window has one.
+    void syncExtraControl(Extra extra);
 
     // Handlers of the window's controls.
     void Check2_Click();
@@ -194,6 +198,7 @@ private:
     QList<QWidget*> m_tabOrder;  // the focusable controls and labels, in tab order
     bool m_unloaded = false;
     LayerGradients m_gradients{};
+    std::array<int, ExtraCount> m_extras{};
 };
 
 }  // namespace kalvetra
