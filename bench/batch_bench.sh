@@ -3,7 +3,7 @@
 # -j 2 in turns, REPEAT times each; prints every run's wall time and the medians.
 # Usage: bench/batch_bench.sh [build/bin/kalvetra-render] [REPEAT]
 set -eu
-render=${1:-build/bin/kalvetra-render}
+render=$(realpath "${1:-build/bin/kalvetra-render}")
 repeat=${2:-3}
 here=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -27,7 +27,7 @@ while [ $r -lt "$repeat" ]; do
     for j in 1 2; do
         rm -rf "$work/out"; mkdir "$work/out"
         start=$(date +%s.%N)
-        (cd "$work/out" && "$render" --batch "$work/captions.csv" --settings "$style" --canvas 1280x720 -j $j 2>/dev/null)
+        (cd "$work/out" && "$render" --batch "$work/captions.csv" --settings "$style" --canvas 1280x720 -j $j 2>/dev/null) || echo "(some rows failed)"
         end=$(date +%s.%N)
         t=$(echo "$end - $start" | bc)
         echo "-j $j: $t s ($(ls "$work/out" | wc -l) files)"

@@ -90,21 +90,23 @@ TEST(BatchCaptions, DrawsAJapaneseSpreadsheetSkippingBadRowsAndEqualsOnAnyNumber
               0);
     // As Excel saves "CSV (コンマ区切り)" on a Japanese Windows: CP932, CRLF, quotes only where needed.
     const QString table = QStringLiteral(
-        "text,output,size,color4,shadow\r\n"
+        "text,output,size,color4,shadow,colour4\r\n"
         "\"大特価, 本日限り\",sale.png,40,\"255,0,0\",\r\n"
         "\"二行の\r\n字幕\",two-lines.png,30,,0\r\n"
         "大きすぎ,big.png,900,,\r\n"
         "書けない,no-such-folder/x.png,30,,\r\n"
-        "テロップ,caption.jpg,30,,1\r\n");
+        "テロップ,caption.jpg,30,,1\r\n"
+        "綴り違い,typo.png,30,,,\"0,0,255\"\r\n");
     const QString csv = files.write(QStringLiteral("captions.csv"), cp932::encode(table));
     const QStringList batch{QStringLiteral("--batch"), csv, QStringLiteral("--settings"), style};
 
     const Outcome one = render(batch + QStringList{QStringLiteral("-j"), QStringLiteral("1")}, files.path("one"));
     EXPECT_EQ(one.status, 1);
-    ASSERT_EQ(one.errors.size(), 2u) << one.errors.join(u'\n').toStdString();
+    ASSERT_EQ(one.errors.size(), 3u) << one.errors.join(u'\n').toStdString();
     EXPECT_TRUE(one.errors[0].startsWith(QStringLiteral("kalvetra-render: ") + csv + QStringLiteral(":5: --size: 900"))) << one.errors[0].toStdString();
     EXPECT_TRUE(one.errors[1].startsWith(QStringLiteral("kalvetra-render: ") + csv + QStringLiteral(":6: cannot write no-such-folder/x.png")))
         << one.errors[1].toStdString();
+    EXPECT_EQ(one.errors[2], QStringLiteral("kalvetra-render: ") + csv + QStringLiteral(":8: unknown column \"colour4\""));
     EXPECT_EQ(filesIn(files.path("one")),
               (QStringList{QStringLiteral("caption.jpg"), QStringLiteral("sale.png"), QStringLiteral("two-lines.png")}));
 
@@ -118,7 +120,7 @@ TEST(BatchCaptions, DrawsAJapaneseSpreadsheetSkippingBadRowsAndEqualsOnAnyNumber
 
     const Outcome two = render(batch + QStringList{QStringLiteral("-j"), QStringLiteral("2")}, files.path("two"));
     EXPECT_EQ(two.status, 1);
-    EXPECT_EQ(two.errors.size(), 2u);
+    EXPECT_EQ(two.errors.size(), 3u);
     ASSERT_EQ(filesIn(files.path("two")), filesIn(files.path("one")));
     for (const QString& name : filesIn(files.path("one")))
         EXPECT_EQ(test::TestFiles::bytes(files.path("two/" + name)), test::TestFiles::bytes(files.path("one/" + name)))
