@@ -7,7 +7,7 @@ KALVETRA_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libharfbuzz-dev libfontconfig-dev qt6-svg-dev libpolyclipping-dev
   qt6-translations-l10n locales
-  fp-utils libchm-dev libturbojpeg0-dev
+  fp-utils libchm-dev libturbojpeg0-dev libdeflate-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool xclip x11-utils poppler-utils

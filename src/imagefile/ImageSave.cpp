@@ -3,11 +3,10 @@
 #include "Dib.h"
 #include "JpegWriter.h"
 #include "MetafileModule.h"
+#include "PngWriter.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -49,34 +48,6 @@ int numberForFileError(const QFileDevice& file, const QString& path)
 int pixelsPerMetre(int px, int mm)
 {
     return static_cast<int>(std::lround(px * 1000.0 / mm));
-}
-
-bool hasTransparentPixels(const QImage& image)
-{
-    if (!image.hasAlphaChannel())
-        return false;
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x)
-            if (qAlpha(line[x]) != 255)
-                return true;
-    }
-    return false;
-}
-
-QByteArray encodePng(const QImage& canvas)
-{
-    // An opaque picture is written without an alpha channel: smaller, and read the same
-    // everywhere.
-    const QImage out = canvas.convertToFormat(hasTransparentPixels(canvas) ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (out.isNull() || !writer.write(out))
-        return QByteArray();
-    return bytes;
 }
 
 }  // namespace

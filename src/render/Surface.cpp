@@ -40,16 +40,27 @@ void Surface::setTransparentBackground(bool transparent)
 
 void Surface::setPicture(const QImage& picture)
 {
-    m_picture = picture;
+    // NOTE: a window sets the same decoded picture before every drawing; converting it once
+    // keeps the drawing a plain copy.
+    if (!picture.isNull() && picture.cacheKey() == m_pictureSource)
+        return;
+    m_pictureSource = picture.isNull() ? 0 : picture.cacheKey();
+    m_picture = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_pictureOpaque = !picture.hasAlphaChannel();
 }
 
 void Surface::clear()
 {
     if (m_image.isNull())
         return;
-    m_image.fill(m_transparent ? QColor(Qt::transparent) : toQColor(m_backColor));
+    const bool pictureCovers = m_pictureOpaque && m_picture.width() >= m_image.width() &&
+                               m_picture.height() >= m_image.height();
+    if (!pictureCovers)
+        m_image.fill(m_transparent ? QColor(Qt::transparent) : toQColor(m_backColor));
     if (!m_picture.isNull()) {
         QPainter p(&m_image);
+        if (m_pictureOpaque)
+            p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(0, 0, m_picture);
     }
 }

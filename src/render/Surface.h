@@ -31,6 +31,7 @@ public:
     // A transparent background instead of the colour (for pictures with an alpha channel).
     void setTransparentBackground(bool transparent);
 
+    // Format_ARGB32_Premultiplied, converted once when the picture is set.
     const QImage& picture() const { return m_picture; }
     void setPicture(const QImage& picture);  // a null image removes it
 
@@ -42,6 +43,8 @@ private:
     ColorValue m_backColor = colorValue(255, 255, 255);
     bool m_transparent = false;
     QImage m_picture;
+    qint64 m_pictureSource = 0;  // cacheKey of the image m_picture was made from
+    bool m_pictureOpaque = false;
 };
 
 }  // namespace kalvetra

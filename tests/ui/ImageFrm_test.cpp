@@ -406,7 +406,7 @@ TEST_F(ImageWindows, FailedSavesAreReportedAndLeaveTheImageUnsaved)
     EXPECT_TRUE(TestFiles::bytes(existing).startsWith("BM"));
 }
 
-TEST_F(ImageWindows, BackgroundPictureIsReadAtEveryDrawing)
+TEST_F(ImageWindows, BackgroundPictureShowsAsTheFileIsAtEveryDrawingButIsReadOnlyWhenItChanged)
 {
     QImage picture(30, 20, QImage::Format_RGB32);
     picture.fill(qRgb(5, 150, 5));
@@ -415,6 +415,35 @@ TEST_F(ImageWindows, BackgroundPictureIsReadAtEveryDrawing)
     main->BackgroundPicturePath = path;
     ImageFrm* image = create();
     EXPECT_EQ(canvas(image).pixel(0, 0), qRgb(5, 150, 5));
+    const std::int64_t firstReads = image->backgroundPictureReads();
+    EXPECT_EQ(firstReads, 1);
+
+    // Unchanged: drawn again from memory. Changed in place at once (the same second, the same
+    // size) or to another size: read again and shown.
+    struct Step {
+        const char* what;
+        QSize size;
+        QRgb colour;
+        int reads;
+    };
+    const Step steps[] = {{"unchanged", {}, qRgb(5, 150, 5), 0},
+                          {"same size, new contents", {30, 20}, qRgb(200, 10, 10), 1},
+                          {"unchanged again", {}, qRgb(200, 10, 10), 0},
+                          {"another size", {31, 20}, qRgb(10, 10, 200), 1}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        waitForThrottle(image);
+        const std::int64_t before = image->backgroundPictureReads();
+        if (step.size.isValid()) {
+            QImage next(step.size, QImage::Format_RGB32);
+            next.fill(step.colour);
+            ASSERT_TRUE(next.save(path));
+        }
+        image->PrintFont();
+        EXPECT_EQ(image->backgroundPictureReads() - before, step.reads);
+        EXPECT_EQ(canvas(image).pixel(0, 0), step.colour);
+    }
+
     waitForThrottle(image);
     // Unreadable now: the drawing still runs, and the throttle starts again.
     QFile::remove(path);

@@ -52,7 +52,7 @@ const QString SaveFilter = QStringLiteral(
 ImageFrm::ImageFrm(MainFrm& settingsWindow, Dialogs& dialogs, PictureReader readPicture, ImageWriter writeImage,
                    QWidget* parent)
     : QWidget(parent), printDialog(runPrintDialog), m_main(settingsWindow), m_dialogs(dialogs),
-      m_readPicture(std::move(readPicture)), m_writeImage(std::move(writeImage))
+      m_readPicture(std::move(readPicture)), m_backgroundPicture(m_readPicture), m_writeImage(std::move(writeImage))
 {
     setWindowTitle(QStringLiteral("イメージ"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -191,10 +191,10 @@ void ImageFrm::PrintFont()
     printReady = false;
     m_drawingDropped = false;
     Surface& canvas = Picture1->surface();
-    // The background picture is read again at every drawing; one that cannot be read any
-    // more is left out and the rest is drawn.
+    // Every drawing shows the background picture file as it is now (read again only when it
+    // has changed); one that cannot be read any more is left out and the rest is drawn.
     if (!m_main.BackgroundPicturePath.isEmpty())
-        if (const std::optional<QImage> picture = m_readPicture(m_main.BackgroundPicturePath))
+        if (const std::optional<QImage> picture = m_backgroundPicture.picture(m_main.BackgroundPicturePath))
             canvas.setPicture(*picture);
     m_shown = {CanvasDrawing::Lettering::Full, settings, m_main.selectedType(), Point{textX, textY}};
     drawPrintFont(canvas, settings, m_shown.type, m_shown.anchor, Engine::Fast, m_renderer);

@@ -9,6 +9,7 @@
 #include "CanvasDrawing.h"
 
 #include "imagefile/ImageSave.h"
+#include "imagefile/PictureCache.h"
 #include "platform/Dialogs.h"
 #include "render/DecorationRenderer.h"
 #include "render/StyleSettings.h"
@@ -47,6 +48,8 @@ public:
     ~ImageFrm() override;
 
     QList<QMenu*> menus() const override;
+    // How often the background picture file was read for a drawing (for tests).
+    std::int64_t backgroundPictureReads() const { return m_backgroundPicture.reads(); }
     QSize sizeHint() const override;
 
     // ---- The window's state ----------------------------------------------------------------
@@ -129,6 +132,7 @@ private:
     MainFrm& m_main;
     Dialogs& m_dialogs;
     PictureReader m_readPicture;
+    imagefile::PictureCache m_backgroundPicture;  // read again only when the file changes
     ImageWriter m_writeImage;
     DecorationRenderer m_renderer;
     QList<QMenu*> m_menus;
