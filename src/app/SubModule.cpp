@@ -8,6 +8,7 @@
 #include "settings/SettingValues.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsKeys.h"
+#include "settings/StyleFolder.h"
 #include "ui/about/HelpWindow.h"
 #include "ui/main/SettingsUndo.h"
 
@@ -60,6 +61,7 @@ void SubModule::start()
     m_main->exitProgram = [this] { m_frame->close(); };
     m_main->putIntoPictureWindow = [this](const QString& path) { putIntoPictureWindow(path); };
     m_main->showCodeTable = [this] { showCodeTable(); };
+    m_main->showStyleGallery = [this] { showStyleGallery(); };
     m_main->showAbout = [this] { showAbout(); };
     // Help opens in the program's help window over Kalvetra.chm beside the program.
     m_main->showHelpContents = [this] { kalvetra::showHelpContents(m_main); };
@@ -179,6 +181,31 @@ CordFrm* SubModule::showCodeTable()
     m_frame->mdiArea()->setActiveSubWindow(window);
     m_codeTable->Combo1_Click();
     return m_codeTable;
+}
+
+StyleGalleryFrm* SubModule::showStyleGallery()
+{
+    if (!m_gallery) {
+        m_gallery = new StyleGalleryFrm(m_dialogs);
+        m_gallery->currentText = [this] { return m_main->Text1[0]->text(); };
+        m_gallery->applyStyle = [this](const QString& path) { m_main->loadSettingsFile(path); };
+        m_gallery->saveCurrentSettings = [this](const QString& path) { return saveSettings(path, *m_main); };
+        QMdiSubWindow* window = m_frame->addChild(m_gallery, false);
+        connect(m_gallery, &StyleGalleryFrm::closeRequested, window, [this, window] {
+            window->hide();
+            m_frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(m_main->parentWidget()));
+        });
+        const QString folder = userStylesFolder();
+        prepareStylesFolder(folder);
+        m_gallery->showFolder(folder);
+    } else {
+        // Files may have come and gone meanwhile; thumbnails still good are kept.
+        m_gallery->showFolder(m_gallery->folder());
+    }
+    auto* window = qobject_cast<QMdiSubWindow*>(m_gallery->parentWidget());
+    window->show();
+    m_frame->mdiArea()->setActiveSubWindow(window);
+    return m_gallery;
 }
 
 AboutFrm* SubModule::showAbout()

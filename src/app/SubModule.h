@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "ui/about/AboutFrm.h"
 #include "ui/codetable/CordFrm.h"
+#include "ui/gallery/StyleGalleryFrm.h"
 #include "ui/image/ImageFrm.h"
 #include "ui/main/MainFrm.h"
 
@@ -38,10 +39,14 @@ public:
     // The one picture window of the settings window's picture commands, made when needed.
     ImageFrm* putIntoPictureWindow(const QString& path);
     CordFrm* showCodeTable();
+    // スタイル一覧, at first with the user's styles folder (filled with the bundled styles
+    // the first time).
+    StyleGalleryFrm* showStyleGallery();
     AboutFrm* showAbout();
 
     ImageFrm* pictureWindow() const { return m_pictureWindow; }
     CordFrm* codeTable() const { return m_codeTable; }
+    StyleGalleryFrm* styleGallery() const { return m_gallery; }
     AboutFrm* aboutBox() const { return m_about; }
 
 signals:
@@ -58,6 +63,7 @@ private:
     void placeFirstImageWindow(QMdiSubWindow* window);
     QPointer<ImageFrm> m_pictureWindow;
     QPointer<CordFrm> m_codeTable;
+    QPointer<StyleGalleryFrm> m_gallery;
     QPointer<AboutFrm> m_about;
 };
 

@@ -132,7 +132,51 @@ std::optional<int> layerNumberAfter(const QString& arg, QStringView prefix)
     return n >= 1 && n <= GradientLayerCount ? std::optional<int>(n) : std::nullopt;
 }
 
+// The style switches by their option names; "--no-" before a name switches it off.
+constexpr std::pair<const char16_t*, Check> StyleSwitches[] = {
+    {u"bold", Check::Bold},           {u"italic", Check::Italic},       {u"underline", Check::Underline},
+    {u"strikeout", Check::StrikeOut}, {u"vertical", Check::UpToDown},   {u"twice-draw", Check::TwiceDraw},
+    {u"shadow", Check::Shadow},
+};
+
+std::optional<std::pair<Check, bool>> checkOfSwitch(const QString& arg)
+{
+    if (!arg.startsWith(u"--"))
+        return std::nullopt;
+    const bool off = arg.startsWith(u"--no-");
+    const QStringView name = QStringView(arg).mid(off ? 5 : 2);
+    for (const auto& [switchName, check] : StyleSwitches)
+        if (name == QStringView(switchName))
+            return std::make_pair(check, !off);
+    return std::nullopt;
+}
+
 }  // namespace
+
+OptionKind optionKind(const QString& option)
+{
+    static const QStringList switches{QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--transparent"),
+                                      QStringLiteral("--no-transparent"), QStringLiteral("--time"),
+                                      QStringLiteral("--tate-chu-yoko"), QStringLiteral("--no-tate-chu-yoko")};
+    static const QStringList valued{
+        QStringLiteral("--text"),     QStringLiteral("-o"),          QStringLiteral("--output"),
+        QStringLiteral("--type"),     QStringLiteral("--font"),      QStringLiteral("--size"),
+        QStringLiteral("--width"),    QStringLiteral("--angle"),     QStringLiteral("--bordering"),
+        QStringLiteral("--solid"),    QStringLiteral("--shadow-position"), QStringLiteral("--canvas"),
+        QStringLiteral("--anchor"),   QStringLiteral("--settings"),  QStringLiteral("--save-settings"),
+        QStringLiteral("--background-picture"), QStringLiteral("--format"), QStringLiteral("--engine"),
+        QStringLiteral("--repeat"),   QStringLiteral("--ring-shape"), QStringLiteral("--text-file"),
+        QStringLiteral("--align"),    QStringLiteral("--line-spacing"), QStringLiteral("--letter-spacing"),
+        QStringLiteral("--shadow-blur"), QStringLiteral("--shadow-opacity"), QStringLiteral("--glow"),
+        QStringLiteral("--glow-radius"), QStringLiteral("--glow-opacity")};
+    if (switches.contains(option) || checkOfSwitch(option) || layerNumberAfter(option, u"--gradient-horizontal") ||
+        layerNumberAfter(option, u"--no-gradient-horizontal"))
+        return OptionKind::Switch;
+    const bool colour = option.startsWith(u"--color") && option.size() == 8 && option[7] >= u'0' && option[7] <= u'5';
+    if (valued.contains(option) || colour || layerNumberAfter(option, u"--gradient"))
+        return OptionKind::Valued;
+    return OptionKind::Unknown;
+}
 
 PlainSettingsControls settingsControls(const SettingOverrides& o, const QString& settingsFile)
 {
@@ -154,8 +198,8 @@ PlainSettingsControls settingsControls(const SettingOverrides& o, const QString&
         c.setNumberBoxText(Slider::FontEscape, QString::number(*o.angle));
     }
     for (int i = 0; i < CheckCount; ++i)
-        if (o.checked[static_cast<size_t>(i)])
-            c.setCheckValue(static_cast<Check>(i), 1);
+        if (const auto& on = o.checked[static_cast<size_t>(i)])
+            c.setCheckValue(static_cast<Check>(i), *on ? 1 : 0);
     // As in the window: choosing a type assigns its colours first, chosen colours win.
     if (o.type)
         c.selectType(*o.type);
@@ -167,8 +211,8 @@ PlainSettingsControls settingsControls(const SettingOverrides& o, const QString&
             c.setGradientColor(layer, *v);
             c.setGradientEnabled(layer, 1);
         }
-        if (o.gradientHorizontal[static_cast<size_t>(layer - 1)])
-            c.setGradientHorizontal(layer, 1);
+        if (const auto& on = o.gradientHorizontal[static_cast<size_t>(layer - 1)])
+            c.setGradientHorizontal(layer, *on ? 1 : 0);
     }
     for (int i = 0; i < ExtraCount; ++i)
         if (const auto& v = o.extras[static_cast<size_t>(i)])
@@ -235,8 +279,8 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         } else if (arg == u"--letter-spacing") {
             if (const auto v = p.integerIn(arg, -200, 200))
                 set.extras[static_cast<size_t>(Extra::LetterSpacing)] = *v;
-        } else if (arg == u"--tate-chu-yoko") {
-            set.extras[static_cast<size_t>(Extra::TateChuYoko)] = 1;
+        } else if (arg == u"--tate-chu-yoko" || arg == u"--no-tate-chu-yoko") {
+            set.extras[static_cast<size_t>(Extra::TateChuYoko)] = arg == u"--tate-chu-yoko" ? 1 : 0;
         } else if (arg == u"-o" || arg == u"--output") {
             if (const auto v = p.value(arg))
                 o.output = *v;
@@ -267,26 +311,14 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                 else
                     set.angle = *v;
             }
-        } else if (arg == u"--bold") {
-            set.checked[static_cast<size_t>(Check::Bold)] = true;
-        } else if (arg == u"--italic") {
-            set.checked[static_cast<size_t>(Check::Italic)] = true;
-        } else if (arg == u"--underline") {
-            set.checked[static_cast<size_t>(Check::Underline)] = true;
-        } else if (arg == u"--strikeout") {
-            set.checked[static_cast<size_t>(Check::StrikeOut)] = true;
-        } else if (arg == u"--vertical") {
-            set.checked[static_cast<size_t>(Check::UpToDown)] = true;
-        } else if (arg == u"--twice-draw") {
-            set.checked[static_cast<size_t>(Check::TwiceDraw)] = true;
+        } else if (const auto check = checkOfSwitch(arg)) {
+            set.checked[static_cast<size_t>(check->first)] = check->second;
         } else if (arg == u"--bordering") {
             if (const auto v = p.integerIn(arg, 1, 30))
                 set.sliders[static_cast<size_t>(Slider::Bordering)] = *v;
         } else if (arg == u"--solid") {
             if (const auto v = p.integerIn(arg, 0, 20))
                 set.sliders[static_cast<size_t>(Slider::Solid)] = *v;
-        } else if (arg == u"--shadow") {
-            set.checked[static_cast<size_t>(Check::Shadow)] = true;
         } else if (arg == u"--shadow-position") {
             if (const auto v = p.integerIn(arg, 0, 20))
                 set.sliders[static_cast<size_t>(Slider::ShadowPosition)] = *v;
@@ -325,6 +357,8 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
                                QStringLiteral("--ring-shape: \"%1\" は square でも round でもありません"))
                                .arg(*text));
             }
+        } else if (const auto layer = layerNumberAfter(arg, u"--no-gradient-horizontal")) {
+            set.gradientHorizontal[static_cast<size_t>(*layer - 1)] = false;
         } else if (arg == u"--canvas") {
             if (const auto text = p.value(arg)) {
                 const auto v = parsePair(text->toLower(), u'x');
@@ -361,8 +395,8 @@ std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& ar
         } else if (arg == u"--background-picture") {
             if (const auto v = p.value(arg))
                 o.backgroundPicture = *v;
-        } else if (arg == u"--transparent") {
-            o.transparent = true;
+        } else if (arg == u"--transparent" || arg == u"--no-transparent") {
+            o.transparent = arg == u"--transparent";
         } else if (arg == u"--format") {
             if (const auto text = p.value(arg)) {
                 if (const auto f = imagefile::imageFormatForName(*text))
@@ -461,6 +495,7 @@ QString usageText()
         "  --width 10..500          character width in percent (default 100)\n"
         "  --angle 0..360           angle in degrees, counter-clockwise; may have a fraction\n"
         "  --bold --italic --underline --strikeout --vertical --twice-draw\n"
+        "  --no-bold, --no-shadow, ...  switch off what a settings file switched on\n"
         "  --bordering 1..30        outline width (default 5)\n"
         "  --solid 0..20            depth of the solid extrusion (default 5)\n"
         "  --shadow                 draw the shadow\n"
@@ -475,6 +510,7 @@ QString usageText()
         "  --gradient1 .. --gradient4 R,G,B  a gradient over layer 1 .. 4 from its colour to\n"
         "                           this one, top to bottom\n"
         "  --gradient-horizontal1 .. --gradient-horizontal4  that gradient left to right\n"
+        "                           (--no-gradient-horizontalN: top to bottom)\n"
         "  --canvas WxH             canvas size (default: the drawing plus a 16-pixel margin)\n"
         "  --anchor X,Y             middle of the text's baseline (default: drawing centred)\n"
         "  --background-picture F   picture under everything, at the top-left corner\n"
@@ -485,7 +521,18 @@ QString usageText()
         "  --engine textout|stamp|fast  drawing engine (default fast); textout stamps the text\n"
         "                           along the border of each ring only, so pieces of a\n"
         "                           letter smaller than the ring stay hollow there\n"
-        "  --time [--repeat N]      drawing time in ms on stderr (first, and median of N)\n");
+        "  --time [--repeat N]      drawing time in ms on stderr (first, and median of N)\n"
+        "\n"
+        "       kalvetra-render --batch TABLE.csv|.tsv [-j N] [--overwrite] [options]\n"
+        "\n"
+        "Draws one picture per row of the table. Its first row names the columns: text\n"
+        "(required), output (the file to write) and any option above without its dashes\n"
+        "(size, color4, gradient4, type, shadow, ...), which overrides for that row the\n"
+        "options given here. A switch column takes 1/0, true/false, yes/no or on/off.\n"
+        "  -j N, --jobs N           draw on N processes (default: every core)\n"
+        "  --overwrite              replace pictures that exist already\n"
+        "Exit status 1 when a row failed (each is reported with its line), 2 when the\n"
+        "table cannot be read.\n");
 }
 
 }  // namespace kalvetra::cli

@@ -25,13 +25,13 @@ struct SettingOverrides {
     std::optional<QString> fontName;
     std::array<std::optional<int>, SliderCount> sliders;  // by Slider; the angle is apart
     std::optional<double> angle;                          // may have a fraction
-    std::array<bool, CheckCount> checked{};               // by Check: switched on
+    std::array<std::optional<bool>, CheckCount> checked;  // by Check: switched on or off
     std::optional<int> type;
     std::array<std::optional<ColorValue>, ColorSlotCount> colors;
     // By layer 1 .. 4 (colours ② .. ⑤): the second colour, which turns the gradient on, and
     // the direction left to right.
     std::array<std::optional<ColorValue>, GradientLayerCount> gradientColors;
-    std::array<bool, GradientLayerCount> gradientHorizontal{};
+    std::array<std::optional<bool>, GradientLayerCount> gradientHorizontal;
     std::array<std::optional<int>, ExtraCount> extras;  // by Extra
 };
 
@@ -79,6 +79,11 @@ PlainSettingsControls settingsControls(const SettingOverrides& overrides, const 
 void useSettings(RenderOptions& options, const SettingsControls& controls);
 
 std::variant<RenderOptions, ParseError> parseRenderOptions(const QStringList& arguments);
+
+// What an option such as "--size" is to the parser: a switch that stands alone ("--bold",
+// "--no-bold"), one followed by a value, or none of its options.
+enum class OptionKind { Unknown, Switch, Valued };
+OptionKind optionKind(const QString& option);
 
 QString usageText();
 

@@ -1,5 +1,6 @@
 // kalvetra-render: Kalvetra's drawing without a window, for scripts and batches.
 #include "Messages.h"
+#include "BatchCaptions.h"
 #include "RenderCommand.h"
 #include "RenderOptions.h"
 
@@ -47,6 +48,18 @@ int main(int argc, char** argv)
 
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
+    if (kalvetra::cli::isBatchCommand(arguments)) {
+        const auto batch = kalvetra::cli::parseBatchOptions(arguments);
+        if (const auto* error = std::get_if<kalvetra::cli::BatchError>(&batch)) {
+            err << "kalvetra-render: " << error->message << "\n"
+                << "Try 'kalvetra-render --help'.\n";
+            return kalvetra::cli::BadInput;
+        }
+        const auto& options = std::get<kalvetra::cli::BatchOptions>(batch);
+        if (options.partCount > 1)
+            return kalvetra::cli::runBatchPart(options, out);
+        return kalvetra::cli::runBatch(options, QCoreApplication::applicationFilePath(), err);
+    }
     const auto parsed = kalvetra::cli::parseRenderOptions(arguments);
     if (const auto* error = std::get_if<kalvetra::cli::ParseError>(&parsed)) {
         err << "kalvetra-render: " << error->message << "\n"

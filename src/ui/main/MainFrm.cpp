@@ -284,6 +284,7 @@ void MainFrm::buildMenus()
     MNU_R_M = run->addAction(QStringLiteral("文字作成(&M)"));
     run->addSeparator();
     MNU_R_C = run->addAction(QStringLiteral("文字コード表(&C)"));
+    MNU_R_G = run->addAction(QStringLiteral("スタイル一覧(&G)..."));
     run->addSeparator();
     MNU_R_D = run->addAction(QStringLiteral("デフォルトの設定に戻す(&D)"));
 

@@ -103,6 +103,7 @@ public:
     std::function<void()> exitProgram;
     std::function<void(const QString& path)> putIntoPictureWindow;
     std::function<void()> showCodeTable;
+    std::function<void()> showStyleGallery;
     std::function<void()> showAbout;
     std::function<void()> showHelpContents;
     std::function<void()> showHelpSearch;
@@ -164,6 +165,7 @@ public:
     QAction* MNU_E_R = nullptr;
     QAction* MNU_R_M = nullptr;
     QAction* MNU_R_C = nullptr;
+    QAction* MNU_R_G = nullptr;  // スタイル一覧
     QAction* MNU_R_D = nullptr;
     QAction* MNU_T_E = nullptr;
     QAction* MNU_T_S = nullptr;

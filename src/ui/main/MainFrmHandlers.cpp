@@ -118,6 +118,7 @@ void MainFrm::connectHandlers()
         if (f)
             f();
     };
+    connect(MNU_R_G, &QAction::triggered, this, [this, call] { call(showStyleGallery); });
     connect(MNU_H_C, &QAction::triggered, this, [this, call] { call(showHelpContents); });
     connect(MNU_H_K, &QAction::triggered, this, [this, call] { call(showHelpSearch); });
     connect(MNU_H_A, &QAction::triggered, this, [this, call] { call(showAbout); });
