@@ -175,8 +175,9 @@ TEST(GradientRamp, ASubtleGradientIsDitheredWithoutBandsAndExactEnds)
             }
             const double ideal = 200 + 30.0 * k / 799;
             ASSERT_NEAR(sum / 96, ideal, 0.25) << k << (horizontal ? " across" : " down");
-            if (k == 0 || k == 799)
+            if (k == 0 || k == 799) {
                 ASSERT_EQ(sum / 96, ideal);
+            }
         }
     }
 }
