@@ -25,6 +25,10 @@ Outcome render(const QStringList& args, const QString& folder)
 {
     QProcess p;
     p.setWorkingDirectory(folder);
+    // The messages follow the locale; these are checked in English.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(KALVETRA_RENDER_EXE), args);
     if (!p.waitForFinished(120000)) {
         p.kill();
