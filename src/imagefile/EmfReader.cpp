@@ -358,6 +358,13 @@ Picture readEmf(ByteView data, const ReferenceDevice& screen, int timeLimitMs)
 
     // The device the file was made on: its frame in 0.01 mm becomes its pixels through it.
     double devPxX = data.i32(72), devPxY = data.i32(76), devMmX = data.i32(80), devMmY = data.i32(84);
+    // NOTE: the millimetres are whole (39 for 39.56 mm); a header that has the micrometres
+    // (extension 2, as LibreOffice and Windows write) gives the device's size exactly, else its
+    // drawing comes out a few percent smaller than its frame, as other readers do not draw it.
+    if (headerSize >= 108 && data.i32(100) > 0 && data.i32(104) > 0) {
+        devMmX = data.i32(100) / 1000.0;
+        devMmY = data.i32(104) / 1000.0;
+    }
     if (devPxX <= 0 || devPxY <= 0 || devMmX <= 0 || devMmY <= 0) {
         devPxX = screen.widthPx; devPxY = screen.heightPx; devMmX = screen.widthMm; devMmY = screen.heightMm;
     }

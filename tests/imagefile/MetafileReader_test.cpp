@@ -86,6 +86,33 @@ TEST(EmfRecords, FilledShapesTakeTheBrushInsideTheirOutline)
               QList<QRgb>({Red, Red, Red, Red, Nothing, Nothing, Nothing, Nothing}));
 }
 
+// As LibreOffice writes one: a device of 150 x 109 pixels whose size is 39 x 28 whole
+// millimetres and, exactly, 39,560 x 28,970 micrometres; a frame of 39.55 x 28.96 mm. A
+// rectangle over the whole device fills the whole picture, as other readers draw it (the whole
+// millimetres drew it about 2 % small).
+TEST(EmfHeader, TheMicrometresOfTheDeviceSizeTheDrawingToItsFrame)
+{
+    EmfBuilder b = filling(Red);
+    b.rectangle(0, 0, 150, 109);
+    QByteArray bytes = b.finish();
+    auto put = [&bytes](int offset, std::initializer_list<std::int32_t> values) {
+        for (std::int32_t v : values) {
+            for (int i = 0; i < 4; ++i)
+                bytes[offset + i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
+            offset += 4;
+        }
+    };
+    put(8, {0, 0, 149, 108, 0, 0, 3955, 2896});  // bounds, frame
+    put(72, {150, 109, 39, 28});                  // device pixels and whole millimetres
+    put(100, {39560, 28970});                     // the micrometres
+    const Picture p = play(bytes);
+    ASSERT_TRUE(p.ok());
+    EXPECT_EQ(p.image.size(), QSize(149, 109));
+    // The red reaches the last column and row.
+    EXPECT_EQ(p.image.pixel(p.image.width() - 1, p.image.height() / 2), Red);
+    EXPECT_EQ(p.image.pixel(p.image.width() / 2, p.image.height() - 1), Red);
+}
+
 TEST(EmfRecords, PieChordAndArcRunCounterClockwiseFromStartToEnd)
 {
     // From the right-hand end of the horizontal axis to the top: the upper-right quarter.
