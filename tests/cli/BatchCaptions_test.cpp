@@ -1,5 +1,6 @@
 // kalvetra-render --batch as a user runs it on a table a spreadsheet saved, and the reader of
 // such tables.
+#include "RenderProcess.h"
 #include "TestFiles.h"
 
 #include "cli/CsvReader.h"
@@ -7,7 +8,6 @@
 
 #include <QDir>
 #include <QImage>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -23,19 +23,9 @@ struct Outcome {
 
 Outcome render(const QStringList& args, const QString& folder)
 {
-    QProcess p;
-    p.setWorkingDirectory(folder);
-    // The messages follow the locale; these are checked in English.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(KALVETRA_RENDER_EXE), args);
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        return {};
-    }
-    Outcome run{p.exitCode(), {}};
-    for (const QString& line : QString::fromUtf8(p.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts))
+    const test::RenderRun process = test::runRenderProcess(args, folder);
+    Outcome run{process.status, {}};
+    for (const QString& line : process.err.split(u'\n', Qt::SkipEmptyParts))
         if (!line.startsWith(u"QStandardPaths"))
             run.errors << line;
     return run;

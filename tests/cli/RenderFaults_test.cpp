@@ -1,5 +1,6 @@
 // kalvetra-render with file names that code page 932 cannot spell, and with a disk that is
 // full: the real program, as a script runs it.
+#include "RenderProcess.h"
 #include "SmallFileSystem.h"
 
 #include <QDir>
@@ -21,16 +22,7 @@ using kalvetra::test::SmallFileSystem;
 
 int render(const QStringList& args)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(KALVETRA_RENDER_EXE), args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        return -1;
-    }
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return kalvetra::test::runRenderProcess(args).status;
 }
 
 }  // namespace

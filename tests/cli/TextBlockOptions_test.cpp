@@ -2,10 +2,10 @@
 // Windows and Linux save them, and texts no one would type.
 #include "cli/RenderOptions.h"
 
+#include "RenderProcess.h"
+
 #include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,24 +17,11 @@ using namespace kalvetra::cli;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    QString err;
-};
+using Outcome = kalvetra::test::RenderRun;
 
-// In English, whatever the desktop's language, so that messages can be compared.
 Outcome render(const QStringList& args)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(KALVETRA_RENDER_EXE), args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        return {};
-    }
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+    return kalvetra::test::runRenderProcess(args);
 }
 
 class TextBlockOptions : public ::testing::Test {
