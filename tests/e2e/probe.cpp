@@ -146,6 +146,18 @@ void gradientFace(const QImage& image, QRgb from, QRgb to)
     std::printf("%.2f %.2f %zu\n", sumTop / std::max(nTop, 1), sumBottom / std::max(nBottom, 1), face.size());
 }
 
+// The screen's pixels in the region "X,Y,W,H"; a null image when the text is no region.
+QImage grabRegion(const QString& region)
+{
+    const QStringList r = region.split(u',');
+    if (r.size() != 4)
+        return {};
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -158,13 +170,9 @@ int main(int argc, char** argv)
         return 0;
     }
     if (args.size() == 4 && args[1] == u"screen-lettering") {
-        const QStringList r = args[2].split(u',');
-        if (r.size() != 4)
+        const QImage shot = grabRegion(args[2]);
+        if (shot.isNull())
             return 2;
-        const QImage shot = QGuiApplication::primaryScreen()
-                                ->grabWindow(0, r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt())
-                                .toImage()
-                                .convertToFormat(QImage::Format_RGB32);
         print(lettering(shot, parseColor(args[3])));
         return 0;
     }
@@ -203,13 +211,9 @@ int main(int argc, char** argv)
         return QGuiApplication::primaryScreen()->grabWindow(0).save(args[2]) ? 0 : 2;
     }
     if (args.size() == 3 && args[1] == u"pairs") {
-        const QStringList r = args[2].split(u',');
-        if (r.size() != 4)
+        const QImage shot = grabRegion(args[2]);
+        if (shot.isNull())
             return 2;
-        const QImage shot = QGuiApplication::primaryScreen()
-                                ->grabWindow(0, r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt())
-                                .toImage()
-                                .convertToFormat(QImage::Format_RGB32);
         long across[2] = {0, 0}, down[2] = {0, 0};
         for (int y = 0; y + 1 < shot.height(); ++y)
             for (int x = 0; x + 1 < shot.width(); ++x) {
