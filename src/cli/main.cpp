@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -29,20 +30,9 @@ bool holdStandardOutput()
     return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The command on the arguments; its messages are flushed when it returns.
+int runCommand(bool standardOutputOpen)
 {
-    const bool standardOutputOpen = holdStandardOutput();
-    // A reader that goes away (`| head -c 10`) fails the write with status 1, as a full disk
-    // does, instead of ending the process by the signal.
-    std::signal(SIGPIPE, SIG_IGN);
-    kalvetra::cli::useJapaneseMessages(kalvetra::cli::japaneseMessagesFromLocale());
-
-    // No display is needed: the offscreen platform gives fonts and images.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
     QTextStream err(stderr);
     QTextStream out(stdout);
 
@@ -74,4 +64,26 @@ int main(int argc, char** argv)
         return kalvetra::cli::Success;
     }
     return kalvetra::cli::runRender(options, err, standardOutputOpen);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const bool standardOutputOpen = holdStandardOutput();
+    // A reader that goes away (`| head -c 10`) fails the write with status 1, as a full disk
+    // does, instead of ending the process by the signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    kalvetra::cli::useJapaneseMessages(kalvetra::cli::japaneseMessagesFromLocale());
+
+    // No display is needed: the offscreen platform gives fonts and images.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const int status = runCommand(standardOutputOpen);
+    // NOTE: every file is written and closed by now. Qt's teardown would load the whole font
+    // configuration only to free it again - as long as a small drawing takes - and the kernel
+    // takes the memory back at once.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

@@ -1,12 +1,18 @@
 #include "PngWriter.h"
 
+#include "DeflateJoin.h"
+
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace kalvetra::imagefile {
@@ -97,6 +103,125 @@ struct CompressorDeleter {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
 
+// A band of rows filtered and compressed on its own, so that the bands of a large picture
+// are worked on side by side.
+struct Band {
+    std::size_t firstRow = 0;
+    std::size_t rows = 0;
+    // NOTE: left uninitialised: the compressed output is a small part of its bound, and pages
+    // never written are never touched.
+    std::unique_ptr<std::uint8_t[]> compressed;
+    FinalBlock final;
+    std::uint32_t adler = 1;
+};
+
+// Rows in a band: about a mebibyte of filtered rows, so that a worker's rows stay in its
+// cache and the split is the same on every machine (a picture gives the same file anywhere).
+std::size_t rowsPerBand(std::size_t stride)
+{
+    constexpr std::size_t BandBytes = std::size_t{1} << 20;
+    return std::max<std::size_t>(1, BandBytes / stride);
+}
+
+// Filters the band's rows into `filtered` (the band's first row first).
+void filterBand(const QImage& argb, bool alpha, const Band& band, std::uint8_t* filtered)
+{
+    const int bpp = alpha ? 4 : 3;
+    const auto width = static_cast<std::size_t>(argb.width());
+    const std::size_t length = width * static_cast<std::size_t>(bpp);
+    std::vector<std::uint8_t> row(length), prior(length, 0), sub(length), up(length);
+    const auto convert = [&](std::size_t y, std::uint8_t* out) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(static_cast<int>(y)));
+        if (alpha)
+            toRgba(line, width, out);
+        else
+            toRgb(line, width, out);
+    };
+    if (band.firstRow > 0)
+        convert(band.firstRow - 1, prior.data());
+    for (std::size_t y = 0; y < band.rows; ++y) {
+        convert(band.firstRow + y, row.data());
+        filterRow(row.data(), prior.data(), length, static_cast<std::size_t>(bpp), sub, up, filtered + y * (length + 1));
+        row.swap(prior);
+    }
+}
+
+// One worker: takes bands in turn, filtering each into its own buffer and compressing it to
+// a raw deflate stream. False when memory runs out or the output cannot be read back.
+bool encodeBands(const QImage& argb, bool alpha, std::vector<Band>& bands, std::atomic<std::size_t>& next)
+{
+    try {
+        const std::size_t stride = static_cast<std::size_t>(argb.width()) * (alpha ? 4 : 3) + 1;
+        const std::unique_ptr<std::uint8_t[]> filtered(new std::uint8_t[rowsPerBand(stride) * stride]);
+        const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
+            libdeflate_alloc_compressor(CompressionLevel));
+        if (!compressor)
+            return false;
+        for (std::size_t i = next++; i < bands.size(); i = next++) {
+            Band& band = bands[i];
+            filterBand(argb, alpha, band, filtered.get());
+            const std::size_t size = band.rows * stride;
+            const std::size_t bound = libdeflate_deflate_compress_bound(compressor.get(), size);
+            band.compressed.reset(new std::uint8_t[bound]);
+            const std::size_t written =
+                libdeflate_deflate_compress(compressor.get(), filtered.get(), size, band.compressed.get(), bound);
+            const std::optional<FinalBlock> final = findFinalBlock(band.compressed.get(), written);
+            if (written == 0 || !final)
+                return false;
+            band.final = *final;
+            band.adler = libdeflate_adler32(1, filtered.get(), size);
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// The zlib stream of the filtered rows: the bands compressed side by side on up to as many
+// threads as there are cores, joined into one stream. Empty when memory runs out.
+std::vector<std::uint8_t> compressRows(const QImage& argb, bool alpha)
+{
+    const std::size_t stride = static_cast<std::size_t>(argb.width()) * (alpha ? 4 : 3) + 1;
+    const auto height = static_cast<std::size_t>(argb.height());
+    const std::size_t perBand = rowsPerBand(stride);
+    std::vector<Band> bands((height + perBand - 1) / perBand);
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        bands[i].firstRow = i * perBand;
+        bands[i].rows = std::min(perBand, height - bands[i].firstRow);
+    }
+
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    const auto work = [&] {
+        if (!encodeBands(argb, alpha, bands, next))
+            failed = true;
+    };
+    const std::size_t threads = std::min<std::size_t>(bands.size(), std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // the bands left are worked on here
+        }
+    }
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (failed)
+        return {};
+
+    std::vector<std::uint8_t> stream = {0x78, 0x9C};  // deflate, 32 KiB window, default level
+    std::uint32_t adler = 1;
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        appendDeflateStream(stream, bands[i].compressed.get(), bands[i].final, i + 1 == bands.size());
+        adler = combineAdler32(adler, bands[i].adler, bands[i].rows * stride);
+    }
+    for (int shift = 24; shift >= 0; shift -= 8)
+        stream.push_back(static_cast<std::uint8_t>(adler >> shift));
+    return stream;
+}
+
 QByteArray encode(const QImage& image)
 {
     const bool alpha = hasTransparentPixels(image);
@@ -108,34 +233,12 @@ QByteArray encode(const QImage& image)
                               : (straight32 ? image : image.convertToFormat(QImage::Format_RGB32));
     if (argb.isNull())
         return QByteArray();
-    const int bpp = alpha ? 4 : 3;
     const auto width = static_cast<std::size_t>(argb.width());
     const auto height = static_cast<std::size_t>(argb.height());
-    const std::size_t length = width * static_cast<std::size_t>(bpp);
-
-    std::vector<std::uint8_t> filtered((length + 1) * height);
-    std::vector<std::uint8_t> row(length), prior(length, 0);
-    std::vector<std::uint8_t> sub(length), up(length);
-    for (std::size_t y = 0; y < height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(static_cast<int>(y)));
-        if (alpha)
-            toRgba(line, width, row.data());
-        else
-            toRgb(line, width, row.data());
-        filterRow(row.data(), prior.data(), length, static_cast<std::size_t>(bpp), sub, up,
-                  filtered.data() + y * (length + 1));
-        row.swap(prior);
-    }
-
-    const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
-        libdeflate_alloc_compressor(CompressionLevel));
-    if (!compressor)
+    const std::vector<std::uint8_t> compressed = compressRows(argb, alpha);
+    if (compressed.empty())
         return QByteArray();
-    std::vector<std::uint8_t> compressed(libdeflate_zlib_compress_bound(compressor.get(), filtered.size()));
-    const std::size_t compressedSize = libdeflate_zlib_compress(compressor.get(), filtered.data(), filtered.size(),
-                                                                compressed.data(), compressed.size());
-    if (compressedSize == 0)
-        return QByteArray();
+    const std::size_t compressedSize = compressed.size();
 
     QByteArray out;
     out.reserve(static_cast<qsizetype>(compressedSize + 128));

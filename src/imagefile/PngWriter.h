@@ -1,6 +1,6 @@
 // PNG output made for the program's pictures: rows filtered as the PNG standard's adaptive
-// heuristic does, compressed in one call by libdeflate - several times faster than Qt's
-// writer at about its size, lossless, with an alpha channel only when a pixel needs one.
+// heuristic does, compressed by libdeflate in bands side by side - several times faster than
+// Qt's writer at about its size, lossless, with an alpha channel only when a pixel needs one.
 // QtGui only.
 #pragma once
 

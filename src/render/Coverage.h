@@ -7,9 +7,26 @@
 #include <QRect>
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace kalvetra {
+
+// Leaves the bytes of a growing vector as they come from the allocator: a map's rows are
+// written in full or cleared before use, and pages never written are never touched.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    template <typename U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+};
 
 class Coverage {
 public:
@@ -42,7 +59,7 @@ private:
     QRect m_rect;
     std::uint64_t m_contentId = 0;
     int m_stride = 0;
-    std::vector<std::uint8_t> m_pixels;
+    std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> m_pixels;
 };
 
 // What a rasterisation did: the fills handed to the rasteriser and the outline contours in them.
