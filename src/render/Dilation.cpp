@@ -49,9 +49,10 @@ void horizontalRuns(const Coverage& mask, int w, int left, int width, int top, i
 
 // V(x, y) = max over |i| <= w of mask(x, y - i) for columns [left, right], rows of `domain`,
 // by blocks of k = 2w + 1 rows (van Herk / Gil-Werman): prefix maxima down each block, suffix
-// maxima up it, and every window of k rows is one suffix and one prefix.
-void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect& domain, Coverage& prefix,
-                  Coverage& suffix, Coverage& out)
+// maxima up it, and every window of k rows is one suffix and one prefix of the next block.
+// NOTE: only two blocks are held at a time, so the work stays in the cache whatever the height.
+void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect& domain, BlockRows& prefix,
+                  BlockRows& suffix, Coverage& out)
 {
     out.resize(left <= right ? QRect(left, domain.top(), right - left + 1, domain.height()) : QRect());
     if (out.isEmpty())
@@ -61,52 +62,57 @@ void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect&
     const int k = 2 * w + 1;
     const int start = domain.top() - w;
     const int n = domain.height() + 2 * w;
-    // Every row below is written in full.
-    prefix.resize(QRect(left, start, cols, n));
-    suffix.resize(QRect(left, start, cols, n));
-    auto maskRow = [&](int y) -> const std::uint8_t* {
+    prefix.shape(k, cols);
+    suffix.shape(k, cols);
+    auto maskRow = [&](int i) -> const std::uint8_t* {
+        const int y = start + i;
         return y >= m.top() && y <= m.bottom() ? mask.row(y) + (left - m.left()) : nullptr;
     };
-    for (int i = 0; i < n; ++i) {
-        std::uint8_t* p = prefix.row(start + i);
-        const std::uint8_t* src = maskRow(start + i);
-        if (i % k == 0) {
+    // Row i of the map, or of the row before it in the block when the map has none there.
+    auto runFrom = [cols](std::uint8_t* to, const std::uint8_t* src, const std::uint8_t* before) {
+        if (!before) {
             if (src)
-                std::memcpy(p, src, static_cast<size_t>(cols));
+                std::memcpy(to, src, static_cast<size_t>(cols));
             else
-                std::memset(p, 0, static_cast<size_t>(cols));
+                std::memset(to, 0, static_cast<size_t>(cols));
         } else if (src) {
-            simd::maxOf(p, src, prefix.row(start + i - 1), cols);
+            simd::maxOf(to, src, before, cols);
         } else {
-            std::memcpy(p, prefix.row(start + i - 1), static_cast<size_t>(cols));
+            std::memcpy(to, before, static_cast<size_t>(cols));
         }
-    }
-    for (int i = n - 1; i >= 0; --i) {
-        std::uint8_t* s = suffix.row(start + i);
-        const std::uint8_t* src = maskRow(start + i);
-        if (i % k == k - 1 || i == n - 1) {
-            if (src)
-                std::memcpy(s, src, static_cast<size_t>(cols));
-            else
-                std::memset(s, 0, static_cast<size_t>(cols));
-        } else if (src) {
-            simd::maxOf(s, src, suffix.row(start + i + 1), cols);
-        } else {
-            std::memcpy(s, suffix.row(start + i + 1), static_cast<size_t>(cols));
-        }
-    }
-    for (int y = domain.top(); y <= domain.bottom(); ++y) {
-        const int i = y - domain.top();
-        simd::maxOf(out.row(y), suffix.row(start + i), prefix.row(start + i + 2 * w), cols);
+    };
+    for (int first = 0; first < domain.height(); first += k) {
+        const int last = std::min(first + k, n) - 1;
+        for (int i = last; i >= first; --i)
+            runFrom(suffix.row(i - first), maskRow(i), i == last ? nullptr : suffix.row(i - first + 1));
+        // The window starting at the block's first row is the block itself.
+        std::memcpy(out.row(domain.top() + first), suffix.row(0), static_cast<size_t>(cols));
+        const int outputs = std::min(first + k, domain.height());
+        if (first + 1 >= outputs)
+            continue;
+        const int next = first + k;
+        for (int i = next; i < std::min(next + k, n); ++i)
+            runFrom(prefix.row(i - next), maskRow(i), i == next ? nullptr : prefix.row(i - next - 1));
+        for (int i = first + 1; i < outputs; ++i)
+            simd::maxOf(out.row(domain.top() + i), suffix.row(i - first), prefix.row(i + 2 * w - next), cols);
     }
 }
 
 }  // namespace
 
+void BlockRows::shape(int rows, int cols)
+{
+    // NOTE: rows are 16-byte multiples, as a map's are, so that SIMD loads stay aligned.
+    m_stride = (cols + 15) & ~15;
+    const size_t bytes = static_cast<size_t>(m_stride) * static_cast<size_t>(rows);
+    if (m_bytes.size() < bytes)
+        m_bytes.resize(bytes);
+}
+
 std::size_t DilationScratch::bytes() const
 {
-    return horizontal.capacityBytes() + prefix.capacityBytes() + suffix.capacityBytes() +
-           down.capacityBytes() + up.capacityBytes() + row.capacity();
+    return horizontal.capacityBytes() + prefix.capacityBytes() + suffix.capacityBytes() + down.capacityBytes() +
+           up.capacityBytes() + row.capacity();
 }
 
 QRect ringReach(const QRect& maskRect, int w)
@@ -138,51 +144,60 @@ void squareDilate(const Coverage& mask, int w, const QRect& domainIn, Coverage& 
 void diagonalMax(const Coverage& src, int n, const QRect& domainIn, Coverage& out, DilationScratch& scratch)
 {
     const QRect domain = domainIn.intersected(diagonalReach(src.rect(), n));
-    out.reset(domain);
-    if (domain.isEmpty() || n <= 0)
-        return;
-    if (n == 1) {
-        maxShifted(out, src, 0, 0);
+    if (domain.isEmpty() || n <= 1) {
+        out.reset(domain);
+        if (n == 1)
+            maxShifted(out, src, 0, 0);
         return;
     }
     // Blocks of n rows: g runs down-right from a block's first row, h up-left from its last;
-    // a run of n steps is one h and one g.
+    // a run of n steps is one h and one g of the next block. Only two blocks are held at a time.
     const QRect work(domain.left() - (n - 1), domain.top() - (n - 1), domain.width() + n - 1, domain.height() + n - 1);
-    Coverage& g = scratch.down;
-    Coverage& h = scratch.up;
-    g.reset(work);
-    h.reset(work);
+    const int height = work.height();
+    const int cols = work.width();
+    BlockRows& g = scratch.down;
+    BlockRows& h = scratch.up;
+    g.shape(std::min(n, height), cols);
+    h.shape(std::min(n, height), cols);
     const QRect& s = src.rect();
     const int left = std::max(work.left(), s.left());
     const int right = std::min(work.right(), s.right());
-    auto sourceRow = [&](int y) -> const std::uint8_t* {
-        return y >= s.top() && y <= s.bottom() && left <= right ? src.row(y) + (left - s.left()) : nullptr;
-    };
-    const int cols = work.width();
     const int offset = left - work.left();
     const int span = right - left + 1;
-    for (int i = 0; i < work.height(); ++i) {
+    // Row i of the work area: the source row where there is one, zeros elsewhere.
+    auto sourceRow = [&](int i, std::uint8_t* row) {
+        std::memset(row, 0, static_cast<size_t>(cols));
         const int y = work.top() + i;
-        std::uint8_t* row = g.row(y);
-        if (const std::uint8_t* from = sourceRow(y))
-            std::memcpy(row + offset, from, static_cast<size_t>(span));
-        // g(x, y) = max(src(x, y), g(x - 1, y - 1))
-        if (i % n != 0)
-            simd::maxInto(row + 1, g.row(y - 1), cols - 1);
+        if (y >= s.top() && y <= s.bottom() && left <= right)
+            std::memcpy(row + offset, src.row(y) + (left - s.left()), static_cast<size_t>(span));
+    };
+    out.resize(domain);
+    for (int first = 0; first < domain.height(); first += n) {
+        const int last = std::min(first + n, height) - 1;
+        for (int i = last; i >= first; --i) {
+            // h(x, y) = max(src(x, y), h(x + 1, y + 1))
+            std::uint8_t* row = h.row(i - first);
+            sourceRow(i, row);
+            if (i != last)
+                simd::maxInto(row, h.row(i - first + 1) + 1, cols - 1);
+        }
+        // out(x, y) = max(h(x - n + 1, y - n + 1), g(x, y)); at a block's first row h alone
+        // spans the run.
+        std::memcpy(out.row(domain.top() + first), h.row(0), static_cast<size_t>(domain.width()));
+        const int outputs = std::min(first + n, domain.height());
+        if (first + 1 >= outputs)
+            continue;
+        const int next = first + n;
+        for (int i = next; i < std::min(next + n, height); ++i) {
+            // g(x, y) = max(src(x, y), g(x - 1, y - 1))
+            std::uint8_t* row = g.row(i - next);
+            sourceRow(i, row);
+            if (i != next)
+                simd::maxInto(row + 1, g.row(i - next - 1), cols - 1);
+        }
+        for (int j = first + 1; j < outputs; ++j)
+            simd::maxOf(out.row(domain.top() + j), h.row(j - first), g.row(j + n - 1 - next) + (n - 1), domain.width());
     }
-    for (int i = work.height() - 1; i >= 0; --i) {
-        const int y = work.top() + i;
-        std::uint8_t* row = h.row(y);
-        if (const std::uint8_t* from = sourceRow(y))
-            std::memcpy(row + offset, from, static_cast<size_t>(span));
-        // h(x, y) = max(src(x, y), h(x + 1, y + 1))
-        if (i % n != n - 1 && i != work.height() - 1)
-            simd::maxInto(row, h.row(y + 1) + 1, cols - 1);
-    }
-    // out(x, y) = max(h(x - n + 1, y - n + 1), g(x, y))
-    for (int y = domain.top(); y <= domain.bottom(); ++y)
-        simd::maxOf(out.row(y), h.row(y - n + 1) + (domain.left() - (n - 1) - work.left()),
-                    g.row(y) + (domain.left() - work.left()), domain.width());
 }
 
 }  // namespace kalvetra

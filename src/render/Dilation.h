@@ -9,9 +9,23 @@
 
 namespace kalvetra {
 
+// A block of rows the kernels work through, reused from block to block.
+class BlockRows {
+public:
+    // Makes room for `rows` rows of `cols` bytes; their values are undefined.
+    void shape(int rows, int cols);
+    std::uint8_t* row(int r) { return m_bytes.data() + static_cast<size_t>(r) * static_cast<size_t>(m_stride); }
+    std::size_t capacityBytes() const { return m_bytes.capacity(); }
+
+private:
+    int m_stride = 0;
+    std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> m_bytes;
+};
+
 // Work buffers of the kernels, kept by the caller between drawings.
 struct DilationScratch {
-    Coverage horizontal, prefix, suffix, down, up;
+    Coverage horizontal;
+    BlockRows prefix, suffix, down, up;
     std::vector<std::uint8_t> row;
     std::size_t bytes() const;
 };
