@@ -1,11 +1,13 @@
 #include "PngWriter.h"
 
 #include "DeflateJoin.h"
+#include "RunDeflate.h"
 
 #include <libdeflate.h>
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -18,8 +20,9 @@
 namespace kalvetra::imagefile {
 namespace {
 
-// NOTE: level 6 of libdeflate compresses these pictures a little better than zlib's default
-// that Qt's writer uses, several times as fast; higher levels gain little and cost much.
+// NOTE: for rows that are not mostly runs, level 6 of libdeflate compresses a little better
+// than zlib's default that Qt's writer uses, several times as fast; higher levels gain little
+// and cost much.
 constexpr int CompressionLevel = 6;
 
 enum Filter : std::uint8_t { None = 0, Sub = 1, Up = 2 };
@@ -41,45 +44,57 @@ void putChunk(QByteArray& out, const char type[4], const char* data, std::size_t
     putU32(out, libdeflate_crc32(0, crcFrom, size + 4));
 }
 
-// Filters one row (`bpp` bytes a pixel) into `out` with each of None, Sub and Up and keeps
-// the one with the least sum of absolute signed bytes, the heuristic the PNG standard
-// recommends. `prior` is the row above (zeros for the first row). NOTE: Paeth is left out: on
-// the program's pictures it gains under a percent and costs several times the rest together;
-// the plain loops here vectorise.
+// Filters one row (`bpp` bytes a pixel) into `out` with whichever of None, Sub and Up gives
+// the least sum of absolute signed bytes, the heuristic the PNG standard recommends. `prior`
+// is the row above (zeros for the first row). NOTE: Paeth is left out: on the program's
+// pictures it gains under a percent and costs several times the rest together. The sums come
+// from one pass and only the chosen filter is written; the plain loops vectorise.
 void filterRow(const std::uint8_t* row, const std::uint8_t* prior, std::size_t length, std::size_t bpp,
-               std::vector<std::uint8_t>& sub, std::vector<std::uint8_t>& up, std::uint8_t* out)
+               std::uint8_t* out)
 {
-    const std::size_t lead = std::min(bpp, length);
-    for (std::size_t i = 0; i < lead; ++i)
-        sub[i] = row[i];
-    for (std::size_t i = lead; i < length; ++i)
-        sub[i] = static_cast<std::uint8_t>(row[i] - row[i - bpp]);
-    for (std::size_t i = 0; i < length; ++i)
-        up[i] = static_cast<std::uint8_t>(row[i] - prior[i]);
-    const auto cost = [length](const std::uint8_t* v) {
-        std::uint32_t sum = 0;
-        for (std::size_t i = 0; i < length; ++i) {
-            const auto s = static_cast<std::int8_t>(v[i]);
-            sum += static_cast<std::uint32_t>(s < 0 ? -s : s);
-        }
-        return sum;
+    const auto magnitude = [](std::uint8_t v) {
+        const auto s = static_cast<std::int8_t>(v);
+        return static_cast<std::uint32_t>(s < 0 ? -s : s);
     };
-    const std::uint32_t costs[3] = {cost(row), cost(sub.data()), cost(up.data())};
-    const std::uint8_t* chosen = row;
-    out[0] = None;
-    if (costs[1] < costs[0]) {
-        chosen = sub.data();
-        out[0] = Sub;
+    const std::size_t lead = std::min(bpp, length);
+    std::uint32_t none = 0, sub = 0, up = 0;
+    for (std::size_t i = 0; i < lead; ++i) {
+        none += magnitude(row[i]);
+        up += magnitude(static_cast<std::uint8_t>(row[i] - prior[i]));
     }
-    if (costs[2] < std::min(costs[0], costs[1])) {
-        chosen = up.data();
+    sub = none;
+    for (std::size_t i = lead; i < length; ++i) {
+        none += magnitude(row[i]);
+        sub += magnitude(static_cast<std::uint8_t>(row[i] - row[i - bpp]));
+        up += magnitude(static_cast<std::uint8_t>(row[i] - prior[i]));
+    }
+    std::uint8_t* to = out + 1;
+    if (up < std::min(none, sub)) {
         out[0] = Up;
+        for (std::size_t i = 0; i < length; ++i)
+            to[i] = static_cast<std::uint8_t>(row[i] - prior[i]);
+    } else if (sub < none) {
+        out[0] = Sub;
+        std::memcpy(to, row, lead);
+        for (std::size_t i = lead; i < length; ++i)
+            to[i] = static_cast<std::uint8_t>(row[i] - row[i - bpp]);
+    } else {
+        out[0] = None;
+        std::memcpy(to, row, length);
     }
-    std::memcpy(out + 1, chosen, length);
 }
 
+// RGB bytes of a row of pixels. `out` has room for one byte past the row: on little-endian
+// machines each pixel is one four-byte store whose spare byte the next pixel overwrites.
 void toRgb(const QRgb* line, std::size_t width, std::uint8_t* out)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint32_t rgb = __builtin_bswap32(line[x] << 8);  // bytes R, G, B, 0
+            std::memcpy(out + 3 * x, &rgb, 4);
+        }
+        return;
+    }
     for (std::size_t x = 0; x < width; ++x) {
         const QRgb c = line[x];
         out[3 * x] = static_cast<std::uint8_t>(c >> 16);
@@ -90,6 +105,13 @@ void toRgb(const QRgb* line, std::size_t width, std::uint8_t* out)
 
 void toRgba(const QRgb* line, std::size_t width, std::uint8_t* out)
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint32_t rgba = __builtin_bswap32(std::rotl(line[x], 8));  // bytes R, G, B, A
+            std::memcpy(out + 4 * x, &rgba, 4);
+        }
+        return;
+    }
     for (std::size_t x = 0; x < width; ++x) {
         const QRgb c = line[x];
         out[4 * x] = static_cast<std::uint8_t>(c >> 16);
@@ -108,10 +130,7 @@ struct CompressorDeleter {
 struct Band {
     std::size_t firstRow = 0;
     std::size_t rows = 0;
-    // NOTE: left uninitialised: the compressed output is a small part of its bound, and pages
-    // never written are never touched.
-    std::unique_ptr<std::uint8_t[]> compressed;
-    FinalBlock final;
+    DeflateStream compressed;
     std::uint32_t adler = 1;
 };
 
@@ -129,46 +148,80 @@ void filterBand(const QImage& argb, bool alpha, const Band& band, std::uint8_t* 
     const int bpp = alpha ? 4 : 3;
     const auto width = static_cast<std::size_t>(argb.width());
     const std::size_t length = width * static_cast<std::size_t>(bpp);
-    std::vector<std::uint8_t> row(length), prior(length, 0), sub(length), up(length);
+    std::vector<std::uint8_t> row(length + 1), prior(length + 1, 0);
+    const auto line = [&](std::size_t y) { return reinterpret_cast<const QRgb*>(argb.constScanLine(static_cast<int>(y))); };
     const auto convert = [&](std::size_t y, std::uint8_t* out) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(static_cast<int>(y)));
         if (alpha)
-            toRgba(line, width, out);
+            toRgba(line(y), width, out);
         else
-            toRgb(line, width, out);
+            toRgb(line(y), width, out);
     };
     if (band.firstRow > 0)
         convert(band.firstRow - 1, prior.data());
-    for (std::size_t y = 0; y < band.rows; ++y) {
-        convert(band.firstRow + y, row.data());
-        filterRow(row.data(), prior.data(), length, static_cast<std::size_t>(bpp), sub, up, filtered + y * (length + 1));
+    for (std::size_t i = 0; i < band.rows; ++i) {
+        const std::size_t y = band.firstRow + i;
+        std::uint8_t* out = filtered + i * (length + 1);
+        // A row like the one above (a plain ground) is all zeros under Up; `prior` stays right.
+        if (y > 0 && std::memcmp(line(y), line(y - 1), width * sizeof(QRgb)) == 0) {
+            out[0] = Up;
+            std::memset(out + 1, 0, length);
+            continue;
+        }
+        convert(y, row.data());
+        filterRow(row.data(), prior.data(), length, static_cast<std::size_t>(bpp), out);
         row.swap(prior);
     }
 }
 
+// A general encoder for rows that are not mostly runs (a photograph behind the lettering).
+class GeneralEncoder {
+public:
+    // False when memory runs out or the output cannot be read back.
+    bool encode(const std::uint8_t* data, std::size_t size, DeflateStream& out)
+    {
+        if (!m_compressor)
+            m_compressor.reset(libdeflate_alloc_compressor(CompressionLevel));
+        if (!m_compressor)
+            return false;
+        const std::size_t bound = libdeflate_deflate_compress_bound(m_compressor.get(), size);
+        if (bound > m_capacity) {
+            // NOTE: left uninitialised: the output is a small part of its bound, and pages
+            // never written are never touched.
+            m_output.reset(new std::uint8_t[bound]);
+            m_capacity = bound;
+        }
+        const std::size_t written = libdeflate_deflate_compress(m_compressor.get(), data, size, m_output.get(), bound);
+        const std::optional<FinalBlock> final = findFinalBlock(m_output.get(), written);
+        if (written == 0 || !final)
+            return false;
+        out.bytes.assign(m_output.get(), m_output.get() + written);
+        out.final = *final;
+        return true;
+    }
+
+private:
+    std::unique_ptr<libdeflate_compressor, CompressorDeleter> m_compressor;
+    std::unique_ptr<std::uint8_t[]> m_output;
+    std::size_t m_capacity = 0;
+};
+
 // One worker: takes bands in turn, filtering each into its own buffer and compressing it to
-// a raw deflate stream. False when memory runs out or the output cannot be read back.
+// a raw deflate stream - rows that are mostly runs by the run encoder, any other by the
+// general one. False when memory runs out.
 bool encodeBands(const QImage& argb, bool alpha, std::vector<Band>& bands, std::atomic<std::size_t>& next)
 {
     try {
         const std::size_t stride = static_cast<std::size_t>(argb.width()) * (alpha ? 4 : 3) + 1;
         const std::unique_ptr<std::uint8_t[]> filtered(new std::uint8_t[rowsPerBand(stride) * stride]);
-        const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
-            libdeflate_alloc_compressor(CompressionLevel));
-        if (!compressor)
-            return false;
+        GeneralEncoder general;
         for (std::size_t i = next++; i < bands.size(); i = next++) {
             Band& band = bands[i];
             filterBand(argb, alpha, band, filtered.get());
             const std::size_t size = band.rows * stride;
-            const std::size_t bound = libdeflate_deflate_compress_bound(compressor.get(), size);
-            band.compressed.reset(new std::uint8_t[bound]);
-            const std::size_t written =
-                libdeflate_deflate_compress(compressor.get(), filtered.get(), size, band.compressed.get(), bound);
-            const std::optional<FinalBlock> final = findFinalBlock(band.compressed.get(), written);
-            if (written == 0 || !final)
+            if (std::optional<DeflateStream> runs = deflateRuns(filtered.get(), size))
+                band.compressed = std::move(*runs);
+            else if (!general.encode(filtered.get(), size, band.compressed))
                 return false;
-            band.final = *final;
             band.adler = libdeflate_adler32(1, filtered.get(), size);
         }
         return true;
@@ -214,7 +267,7 @@ std::vector<std::uint8_t> compressRows(const QImage& argb, bool alpha)
     std::vector<std::uint8_t> stream = {0x78, 0x9C};  // deflate, 32 KiB window, default level
     std::uint32_t adler = 1;
     for (std::size_t i = 0; i < bands.size(); ++i) {
-        appendDeflateStream(stream, bands[i].compressed.get(), bands[i].final, i + 1 == bands.size());
+        appendDeflateStream(stream, bands[i].compressed.bytes.data(), bands[i].compressed.final, i + 1 == bands.size());
         adler = combineAdler32(adler, bands[i].adler, bands[i].rows * stride);
     }
     for (int shift = 24; shift >= 0; shift -= 8)
