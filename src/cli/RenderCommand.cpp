@@ -291,6 +291,8 @@ int runRender(const RenderOptions& options, QTextStream& err, bool standardOutpu
     // A vector picture's drawing is its polygons and the file's bytes.
     QByteArray vectorBytes;
     DecorationRenderer renderer;
+    // A picture drawn once needs no pieces kept for a redraw; timed repeats measure redraws.
+    renderer.releasePiecesAfterUse(o.repeat == 0);
     auto draw = [&] {
         if (!vector) {
             drawPrintFont(canvas, o.settings, o.type, layout->anchor, o.engine, renderer);

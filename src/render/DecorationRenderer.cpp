@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <set>
 
 namespace kalvetra {
 namespace {
@@ -98,6 +99,8 @@ std::size_t DecorationRenderer::bufferBytes() const
         bytes += ring.coverage.capacityBytes();
     for (const auto& [key, steps] : m_steps)
         bytes += steps.coverage.capacityBytes();
+    for (const Coverage& spare : m_spare)
+        bytes += spare.capacityBytes();
     return bytes;
 }
 
@@ -353,7 +356,10 @@ const Coverage& DecorationRenderer::ringCoverage(int w, const LayerPlan& plan, c
                 centres.add(r.x, r.y, r.x, r.y);
     const QRect reach = ringReach(m_mask.rect(), w);
     const QRect needed = maskWindow(centres, surfaceSize).intersected(reach);
-    Cached& cached = m_rings[{plan.form, w}];
+    const auto [ring, added] = m_rings.try_emplace({plan.form, w});
+    Cached& cached = ring->second;
+    if (added)
+        adoptSpare(cached.coverage);
     cached.used = true;
     if (cached.maskGeneration == m_maskGeneration && (needed.isEmpty() || cached.coverage.rect().contains(needed)))
         return cached.coverage;
@@ -372,7 +378,10 @@ const Coverage& DecorationRenderer::stepsCoverage(int w, int n, Point first, con
     const Coverage& ring = ringCoverage(w, plan, surfaceSize);
     const QRect reach = diagonalReach(ringReach(m_mask.rect(), w), n);
     const QRect needed = QRect(QPoint(0, 0), surfaceSize).translated(-first.x, -first.y).intersected(reach);
-    Cached& cached = m_steps[{plan.form, w, n}];
+    const auto [steps, added] = m_steps.try_emplace({plan.form, w, n});
+    Cached& cached = steps->second;
+    if (added)
+        adoptSpare(cached.coverage);
     cached.used = true;
     if (cached.maskGeneration == m_maskGeneration && (needed.isEmpty() || cached.coverage.rect().contains(needed)))
         return cached.coverage;
@@ -384,25 +393,82 @@ const Coverage& DecorationRenderer::stepsCoverage(int w, int n, Point first, con
     return cached.coverage;
 }
 
+namespace {
+
+// A layer's rings grouped by half-width, in their order.
+using RingGroups = std::vector<std::pair<int, std::vector<Point>>>;
+
+RingGroups ringGroups(const Layer& layer)
+{
+    RingGroups groups;
+    for (const Ring& r : layer.rings) {
+        if (!drawsStamps(r))
+            continue;
+        const int w = ringHalfWidth(r);
+        auto g = std::find_if(groups.begin(), groups.end(), [w](const auto& e) { return e.first == w; });
+        if (g == groups.end()) {
+            groups.push_back({w, {}});
+            g = groups.end() - 1;
+        }
+        g->second.push_back({r.x, r.y});
+    }
+    return groups;
+}
+
+}  // namespace
+
+void DecorationRenderer::releasePiecesAfterUse(bool release)
+{
+    m_releasePieces = release;
+}
+
+void DecorationRenderer::releasePiecesDoneWith(const LayerPlan& plan, size_t index)
+{
+    // What the layers after `index` still need: the ring of each half-width (steps are made
+    // from it) and the steps of each run.
+    std::set<int> widths;
+    std::set<std::pair<int, int>> runs;
+    for (size_t later = index + 1; later < plan.layers.size(); ++later)
+        for (const auto& [w, points] : ringGroups(plan.layers[later])) {
+            widths.insert(w);
+            if (points.size() > 1 && isDiagonalRun(points))
+                runs.insert({w, static_cast<int>(points.size())});
+        }
+    const auto release = [this](Cached& cached) { m_spare.push_back(std::move(cached.coverage)); };
+    for (auto it = m_rings.begin(); it != m_rings.end();)
+        if (it->first.first == plan.form && widths.contains(it->first.second)) {
+            ++it;
+        } else {
+            release(it->second);
+            it = m_rings.erase(it);
+        }
+    for (auto it = m_steps.begin(); it != m_steps.end();)
+        if (std::get<0>(it->first) == plan.form && runs.contains({std::get<1>(it->first), std::get<2>(it->first)})) {
+            ++it;
+        } else {
+            release(it->second);
+            it = m_steps.erase(it);
+        }
+}
+
+void DecorationRenderer::adoptSpare(Coverage& coverage)
+{
+    if (m_spare.empty())
+        return;
+    const auto largest = std::max_element(m_spare.begin(), m_spare.end(), [](const Coverage& a, const Coverage& b) {
+        return a.capacityBytes() < b.capacityBytes();
+    });
+    coverage = std::move(*largest);
+    m_spare.erase(largest);
+}
+
 void DecorationRenderer::drawFast(QImage& surface, const LayerPlan& plan, const ColorSlots& colors)
 {
     if (m_mask.isEmpty())
         return;
     for (size_t index = 0; index < plan.layers.size(); ++index) {
         const Layer& layer = plan.layers[index];
-        // Group the layer's rings by half-width, keeping their order.
-        std::vector<std::pair<int, std::vector<Point>>> groups;
-        for (const Ring& r : layer.rings) {
-            if (!drawsStamps(r))
-                continue;
-            const int w = ringHalfWidth(r);
-            auto g = std::find_if(groups.begin(), groups.end(), [w](const auto& e) { return e.first == w; });
-            if (g == groups.end()) {
-                groups.push_back({w, {}});
-                g = groups.end() - 1;
-            }
-            g->second.push_back({r.x, r.y});
-        }
+        const RingGroups groups = ringGroups(layer);
         if (groups.empty())
             continue;
         const ColorValue color = colors[static_cast<size_t>(layer.slot)];
@@ -415,32 +481,34 @@ void DecorationRenderer::drawFast(QImage& surface, const LayerPlan& plan, const 
                                         ? ringCoverage(w, plan, surface.size())
                                         : stepsCoverage(w, static_cast<int>(points.size()), first, plan, surface.size());
             compositeLayer(surface, piece, first.x, first.y, index, color);
-            continue;
-        }
-
-        // Anything else: the union of the pieces, collected in a layer buffer.
-        QRect region;
-        for (const auto& [w, points] : groups) {
-            const QRect reach = ringReach(m_mask.rect(), w);
-            if (isDiagonalRun(points))
-                region = region.united(diagonalReach(reach, static_cast<int>(points.size())).translated(points[0].x, points[0].y));
-            else
-                for (const Point& p : points)
-                    region = region.united(reach.translated(p.x, p.y));
-        }
-        m_layer.reset(region.intersected(surface.rect()));
-        for (const auto& [w, points] : groups) {
-            if (isDiagonalRun(points)) {
-                const Point first = points.front();
-                maxShifted(m_layer, stepsCoverage(w, static_cast<int>(points.size()), first, plan, surface.size()), first.x,
-                           first.y);
-            } else {
-                const Coverage& ring = ringCoverage(w, plan, surface.size());
-                for (const Point& p : points)
-                    maxShifted(m_layer, ring, p.x, p.y);
+        } else {
+            // Anything else: the union of the pieces, collected in a layer buffer.
+            QRect region;
+            for (const auto& [w, points] : groups) {
+                const QRect reach = ringReach(m_mask.rect(), w);
+                if (isDiagonalRun(points))
+                    region = region.united(
+                        diagonalReach(reach, static_cast<int>(points.size())).translated(points[0].x, points[0].y));
+                else
+                    for (const Point& p : points)
+                        region = region.united(reach.translated(p.x, p.y));
             }
+            m_layer.reset(region.intersected(surface.rect()));
+            for (const auto& [w, points] : groups) {
+                if (isDiagonalRun(points)) {
+                    const Point first = points.front();
+                    maxShifted(m_layer, stepsCoverage(w, static_cast<int>(points.size()), first, plan, surface.size()),
+                               first.x, first.y);
+                } else {
+                    const Coverage& ring = ringCoverage(w, plan, surface.size());
+                    for (const Point& p : points)
+                        maxShifted(m_layer, ring, p.x, p.y);
+                }
+            }
+            compositeLayer(surface, m_layer, 0, 0, index, color);
         }
-        compositeLayer(surface, m_layer, 0, 0, index, color);
+        if (m_releasePieces)
+            releasePiecesDoneWith(plan, index);
     }
 }
 

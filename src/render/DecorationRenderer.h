@@ -52,6 +52,12 @@ public:
     void draw(QImage& surface, const TextShape& shape, const LayerPlan& plan, const ColorSlots& colors,
               const LayerGradients& gradients, const SoftEffects& effects, Engine engine, std::int64_t stampLimit = -1);
 
+    // For a single drawing (a picture drawn once and saved): each layer's pieces are given
+    // back as soon as no later layer needs them, and the next pieces are made in their
+    // memory - it follows the largest layer, not the sum of all. A window keeps them instead,
+    // for the next redraw.
+    void releasePiecesAfterUse(bool release);
+
     // Bytes held by all buffers of the engines, work buffers included (for memory measurements).
     std::size_t bufferBytes() const;
     // The text mask of the last stamp or fast drawing.
@@ -82,6 +88,10 @@ private:
     // The distinct points of the layer's filled squares: the stamp engine's stamps.
     std::vector<Point> filledSquareStamps(const Layer& layer) const;
     const Coverage& stepsCoverage(int w, int n, Point first, const LayerPlan& plan, const QSize& surfaceSize);
+    // Gives back the rings and steps no layer after `index` needs.
+    void releasePiecesDoneWith(const LayerPlan& plan, size_t index);
+    // Gives a new cached piece the memory of one given back.
+    void adoptSpare(Coverage& coverage);
     // Whole reaches are cached when they are not much larger than the surface.
     bool fitsWhole(const QRect& reach, const QSize& surfaceSize) const;
 
@@ -93,6 +103,8 @@ private:
     DistanceScratch m_distances;
     std::map<std::pair<RingForm, int>, Cached> m_rings;                 // by form and half-width
     std::map<std::tuple<RingForm, int, int>, Cached> m_steps;  // by form, half-width and number of steps
+    bool m_releasePieces = false;
+    std::vector<Coverage> m_spare;  // pieces given back, their memory kept for the next ones
     std::vector<std::optional<GradientLine>> m_gradientLines;  // by layer of the current plan
     std::vector<std::optional<GradientRamp>> m_ramps;
     SoftEffects m_effects;

@@ -2,11 +2,14 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace kalvetra {
 
 Surface::Surface(const QSize& size)
+    : m_image(QSize(std::max(0, size.width()), std::max(0, size.height())), QImage::Format_ARGB32_Premultiplied)
 {
-    resize(size);
+    // NOTE: filled once here; resizing would fill it a second time.
     clear();
 }
 
