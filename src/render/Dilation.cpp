@@ -68,7 +68,8 @@ void verticalRuns(const Coverage& mask, int w, int left, int right, const QRect&
         const int y = start + i;
         return y >= m.top() && y <= m.bottom() ? mask.row(y) + (left - m.left()) : nullptr;
     };
-    // Row i of the map, or of the row before it in the block when the map has none there.
+    // One row of a running maximum: the map's row (zeros where it has none) with `before`,
+    // the running maximum one row back in the block (none at the block's start).
     auto runFrom = [cols](std::uint8_t* to, const std::uint8_t* src, const std::uint8_t* before) {
         if (!before) {
             if (src)
